@@ -1,0 +1,21 @@
+// The hidden main window that every hotkey, tray notification and command
+// arrives at, and the icons of the two activation states.
+#pragma once
+
+#include <windows.h>
+
+extern HWND mainwindow;
+extern HICON mainicon;   // paste hotkeys active; also the about box's icon
+extern HICON mainicon2;  // paste hotkeys inactive
+
+// Class name of the main window, and the mark a second start looks for.
+extern const char MainClassName[];
+
+// True when the command line's last character is a lower-case q.
+bool HasQuitSwitch();
+
+// Loads the icons, registers the class and creates the hidden topmost window.
+// False when the class or the window cannot be created.
+bool CreateMainWindow();
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -1,0 +1,82 @@
+// The main window procedure: every event of the program arrives here.
+#include "app/app.h"
+#include "app/iconca.h"
+#include "paste/activation.h"
+#include "settings/settings.h"
+
+#include <shellapi.h>
+
+namespace {
+const char AboutTitle[] = "Tamsel v4";
+const char AboutCredits[] = "Вставка текста из буфера обмена без форматирования.";
+
+typedef void (*HotkeyHandler)();
+
+// What each hotkey id does; ids 5 and 6 are never registered.
+const HotkeyHandler hotkeyhandlers[ActivationHotkeyId + 1] = {
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    ToggleActivation,
+};
+
+// The activation state changes only through the WM_HOTKEY handler, so every
+// way of toggling runs the same code in the same order.
+void SendToggle() { SendMessageA(mainwindow, WM_HOTKEY, ActivationHotkeyId, 0); }
+
+void OnHotkey(WPARAM id) {
+  if (id <= ActivationHotkeyId && hotkeyhandlers[id]) hotkeyhandlers[id]();
+}
+
+void ShowTrayMenu() {
+  POINT cursor;
+  GetCursorPos(&cursor);
+  // The menu closes on a click elsewhere only when the window is in the foreground
+  // and a message reaches it once the menu has returned.
+  SetForegroundWindow(mainwindow);
+  TrackPopupMenu(traymenu, 0, cursor.x, cursor.y, 0, mainwindow, NULL);
+  PostMessageA(mainwindow, WM_NULL, 0, 0);
+}
+
+void OnTrayNotify(LPARAM mouse) {
+  if (mouse == WM_LBUTTONDOWN) {
+    if (iconclick) SendToggle();
+  } else if (mouse == WM_RBUTTONDOWN) {
+    ShowTrayMenu();
+  }
+}
+
+void OnCommand(WPARAM command) {
+  switch (command) {
+    case ActivationCommandId:
+      SendToggle();
+      break;
+    case CloseCommandId:
+      SendMessageA(mainwindow, WM_DESTROY, 0, 0);
+      break;
+    case AboutCommandId:
+      ShellAboutA(NULL, AboutTitle, AboutCredits, mainicon);
+      break;
+    default:
+      break;
+  }
+}
+}  // namespace
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_COMMAND:
+      OnCommand(wparam);
+      break;
+    case WM_HOTKEY:
+      OnHotkey(wparam);
+      break;
+    case WM_TRAYNOTIFY:
+      OnTrayNotify(lparam);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}

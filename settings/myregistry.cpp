@@ -1,0 +1,7 @@
+#include "settings/myregistry.h"
+
+#include "settings/settings.h"
+
+void LoadSettings() { SetDefaultSettings(); }
+
+void SaveSettings() {}

@@ -1,0 +1,5 @@
+// Loading the settings from HKCU\Software\Tamsel, and saving them there.
+#pragma once
+
+void LoadSettings();
+void SaveSettings();

@@ -1,0 +1,145 @@
+// What the system does, stated as cases that pass both against winsim and
+// against the real API under Wine, so the stand-in cannot drift.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "contract_platform.h"
+
+namespace {
+std::vector<std::string> seen;
+const char ClassName[] = "ContractCaseWindow";
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_USER:
+      seen.push_back("user begin");
+      SendMessageA(window, WM_USER + 1, 0, 0);
+      seen.push_back("user end");
+      return 7;
+    case WM_USER + 1:
+      seen.push_back("nested");
+      return 0;
+    case WM_DESTROY:
+      seen.push_back("destroy");
+      return 0;
+    case WM_NCDESTROY:
+      seen.push_back("ncdestroy");
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+class SystemContract : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetSystem();
+    seen.clear();
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = RecordingProc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = ClassName;
+    RegisterClassA(&wc);
+  }
+  void TearDown() override {
+    for (HWND w : windows)
+      if (IsWindow(w)) DestroyWindow(w);
+  }
+  HWND NewWindow() {
+    HWND w = CreateWindowExA(WS_EX_TOOLWINDOW, ClassName, "case", 2, 0, 0, 100, 100, NULL, NULL,
+                             GetModuleHandleA(NULL), NULL);
+    windows.push_back(w);
+    return w;
+  }
+  std::vector<HWND> windows;
+};
+
+TEST_F(SystemContract, SendMessageRunsTheProcedureAtOnceAndReentersIt) {
+  HWND w = NewWindow();
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(SendMessageA(w, WM_USER, 0, 0), 7);
+  EXPECT_EQ(seen, (std::vector<std::string>{"user begin", "nested", "user end"}));
+}
+
+TEST_F(SystemContract, CloseThroughDefWindowProcDestroysTheWindow) {
+  HWND w = NewWindow();
+  SendMessageA(w, WM_CLOSE, 0, 0);
+  EXPECT_EQ(seen, (std::vector<std::string>{"destroy", "ncdestroy"}));
+  EXPECT_FALSE(IsWindow(w));
+}
+
+TEST_F(SystemContract, SendingDestroyDoesNotDestroyTheWindow) {
+  HWND w = NewWindow();
+  SendMessageA(w, WM_DESTROY, 0, 0);
+  EXPECT_EQ(seen, (std::vector<std::string>{"destroy"}));
+  EXPECT_TRUE(IsWindow(w));
+}
+
+TEST_F(SystemContract, TopLevelWindowWithoutStyleBitsGetsCaption) {
+  HWND w = NewWindow();
+  EXPECT_FALSE(IsWindowVisible(w));
+  EXPECT_EQ(ShowWindow(w, SW_HIDE), FALSE);
+}
+
+TEST_F(SystemContract, PostedMessagesComeBeforeQuit) {
+  HWND w = NewWindow();
+  PostQuitMessage(3);
+  PostMessageA(w, WM_USER + 1, 0, 0);
+  MSG msg;
+  EXPECT_EQ(GetMessageA(&msg, NULL, 0, 0), TRUE);
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER + 1));
+  EXPECT_EQ(GetMessageA(&msg, NULL, 0, 0), FALSE);
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(msg.wParam, 3u);
+}
+
+TEST_F(SystemContract, HotkeyHeldByOneWindowIsRefusedToAnother) {
+  HWND first = NewWindow();
+  HWND second = NewWindow();
+  ASSERT_TRUE(RegisterHotKey(first, 1, MOD_ALT | MOD_SHIFT, 0x7A));
+  SetLastError(0);
+  EXPECT_FALSE(RegisterHotKey(second, 2, MOD_ALT | MOD_SHIFT, 0x7A));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED));
+  EXPECT_FALSE(RegisterHotKey(first, 3, MOD_ALT | MOD_SHIFT | MOD_NOREPEAT, 0x7A));
+  EXPECT_TRUE(UnregisterHotKey(first, 1));
+  EXPECT_TRUE(RegisterHotKey(second, 2, MOD_ALT | MOD_SHIFT, 0x7A));
+  EXPECT_TRUE(UnregisterHotKey(second, 2));
+}
+
+TEST_F(SystemContract, UnregisteringWhatIsNotRegisteredFails) {
+  HWND w = NewWindow();
+  SetLastError(0);
+  EXPECT_FALSE(UnregisterHotKey(w, 5));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HOTKEY_NOT_REGISTERED));
+}
+
+TEST_F(SystemContract, DestroyedWindowTakesItsHotkeysAlong) {
+  HWND w = NewWindow();
+  ASSERT_TRUE(RegisterHotKey(w, 1, MOD_ALT | MOD_SHIFT, 0x7B));
+  DestroyWindow(w);
+  HWND other = NewWindow();
+  EXPECT_TRUE(RegisterHotKey(other, 1, MOD_ALT | MOD_SHIFT, 0x7B));
+  EXPECT_TRUE(UnregisterHotKey(other, 1));
+}
+
+TEST_F(SystemContract, FindWindowFindsAnotherProcessesWindowByClass) {
+  HWND other = StartOtherProgramWindow("ContractOtherProgram");
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(FindWindowA("ContractOtherProgram", NULL), other);
+  EXPECT_EQ(FindWindowA("contractotherprogram", NULL), other);
+  DWORD process = 0;
+  GetWindowThreadProcessId(other, &process);
+  DWORD own = 0;
+  GetWindowThreadProcessId(NewWindow(), &own);
+  EXPECT_NE(process, own);
+  StopOtherProgramWindow(other);
+}
+
+TEST_F(SystemContract, FindWindowFindsNothingForAnUnknownClass) {
+  EXPECT_EQ(FindWindowA("NoSuchClassAnywhere", NULL), nullptr);
+}
+}  // namespace

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what building and testing Tamsel needs on Debian, once: packages
+# already present are left alone, so a second run costs a few seconds.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ googletest libgtest-dev libgmock-dev
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  wine wine64 xvfb xdotool x11-utils imagemagick locales python3
+  clang clang-format clang-tidy libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Wine takes its ANSI code page from the Unix locale: ru_RU.UTF-8 gives 1251.
+if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$'; then
+  echo "setup: generating the ru_RU.UTF-8 locale"
+  sed -i 's/^# *\(ru_RU.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
+fi

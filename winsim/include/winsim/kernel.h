@@ -1,0 +1,32 @@
+// kernel32: global memory, locales, the command line, the module handle.
+#pragma once
+
+#include "winsim/types.h"
+
+#define GMEM_FIXED 0x0000
+#define GMEM_MOVEABLE 0x0002
+#define GMEM_ZEROINIT 0x0040
+#define GMEM_DDESHARE 0x2000
+#define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+
+HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
+LPVOID WINAPI GlobalLock(HGLOBAL mem);
+BOOL WINAPI GlobalUnlock(HGLOBAL mem);
+HGLOBAL WINAPI GlobalFree(HGLOBAL mem);
+SIZE_T WINAPI GlobalSize(HGLOBAL mem);
+
+#define LOCALE_SLANGUAGE 0x00000002
+#define LOCALE_SENGLANGUAGE 0x00001001
+#define LANG_RUSSIAN 0x19
+#define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
+#define MAKELCID(lgid, srtid) ((DWORD)((((DWORD)((WORD)(srtid))) << 16) | ((DWORD)((WORD)(lgid)))))
+#define SORT_DEFAULT 0x0
+
+LCID WINAPI GetUserDefaultLCID(void);
+int WINAPI GetLocaleInfoA(LCID locale, DWORD type, LPSTR data, int size);
+
+LPSTR WINAPI GetCommandLineA(void);
+HMODULE WINAPI GetModuleHandleA(LPCSTR name);
+void WINAPI ExitProcess(UINT code);
+void WINAPI Sleep(DWORD ms);
+DWORD WINAPI GetTickCount(void);

@@ -1,0 +1,116 @@
+// The timeline, violations, failure injection, Reset, and the process-level
+// kernel32 calls (command line, module handle, last error).
+#include <cstdio>
+#include <map>
+#include <vector>
+
+#include "internal.h"
+#include "winsim.h"
+
+namespace winsim::detail {
+namespace {
+std::vector<std::string> timeline;
+std::vector<std::string> violations;
+std::map<std::string, std::vector<DWORD>> injected;
+std::string commandline;
+std::uintptr_t nexthandle = 0x10000;
+DWORD lasterror = 0;
+}  // namespace
+
+void Record(const std::string &entry) { timeline.push_back(entry); }
+void Violation(const std::string &what) {
+  violations.push_back(what);
+  timeline.push_back("VIOLATION: " + what);
+}
+
+bool Injected(const char *function) {
+  auto found = injected.find(function);
+  if (found == injected.end() || found->second.empty()) return false;
+  SetLastError(found->second.front());
+  found->second.erase(found->second.begin());
+  Record(std::string(function) + " fails (injected)");
+  return true;
+}
+
+std::uintptr_t NextHandleValue() { return nexthandle += 4; }
+
+std::string Hex(std::uintptr_t value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+  return text;
+}
+
+std::string Quoted(const char *text) {
+  if (!text) return "NULL";
+  if (reinterpret_cast<std::uintptr_t>(text) < 0x10000)
+    return "#" + std::to_string(reinterpret_cast<std::uintptr_t>(text));
+  return "\"" + std::string(text) + "\"";
+}
+
+std::string MessageName(UINT message) {
+  static const std::map<UINT, const char *> names = {
+      {WM_NULL, "WM_NULL"},         {WM_CREATE, "WM_CREATE"},
+      {WM_DESTROY, "WM_DESTROY"},   {WM_CLOSE, "WM_CLOSE"},
+      {WM_QUIT, "WM_QUIT"},         {WM_SHOWWINDOW, "WM_SHOWWINDOW"},
+      {WM_SETFONT, "WM_SETFONT"},   {WM_NCCREATE, "WM_NCCREATE"},
+      {WM_NCDESTROY, "WM_NCDESTROY"}, {WM_COMMAND, "WM_COMMAND"},
+      {WM_HOTKEY, "WM_HOTKEY"},     {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"},
+      {WM_RBUTTONDOWN, "WM_RBUTTONDOWN"}, {WM_PASTE, "WM_PASTE"},
+  };
+  auto found = names.find(message);
+  return found != names.end() ? found->second : Hex(message);
+}
+
+void ResetCore() {
+  timeline.clear();
+  violations.clear();
+  injected.clear();
+  commandline.clear();
+  lasterror = 0;
+}
+
+}  // namespace winsim::detail
+
+using namespace winsim::detail;
+using namespace winsim;
+
+DWORD WINAPI GetLastError(void) { return lasterror; }
+void WINAPI SetLastError(DWORD error) { lasterror = error; }
+
+LPSTR WINAPI GetCommandLineA(void) { return commandline.data(); }
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
+  if (name) {
+    SetLastError(126);  // ERROR_MOD_NOT_FOUND: the program asks for no other module
+    return NULL;
+  }
+  return ProgramModule();
+}
+
+DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(timeline.size()); }
+
+namespace winsim {
+
+void Reset() {
+  ResetCore();
+  ResetWindows();
+  ResetHotkeys();
+  ResetMenus();
+  ResetShell();
+  ResetMemory();
+  ResetClipboard();
+  ResetKeyboard();
+  ResetRegistry();
+  ResetControls();
+  ResetLocale();
+}
+
+void SetCommandLine(const char *text) { commandline = text; }
+
+void FailNext(const std::string &function, DWORD error) { injected[function].push_back(error); }
+
+const std::vector<std::string> &Timeline() { return timeline; }
+void ClearTimeline() { timeline.clear(); }
+std::vector<std::string> Violations() { return violations; }
+
+}  // namespace winsim

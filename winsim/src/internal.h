@@ -1,0 +1,54 @@
+// Shared by winsim's modules: the timeline, violations, failure injection and
+// the names that handles are shown by.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace winsim::detail {
+
+constexpr DWORD kProgramProcess = 0x1000;
+constexpr DWORD kProgramThread = 0x1001;
+inline HINSTANCE ProgramModule() { return reinterpret_cast<HINSTANCE>(0x400000); }
+
+void Record(const std::string &entry);
+void Violation(const std::string &what);
+// True when the test asked this call to fail; sets the last error.
+bool Injected(const char *function);
+// A handle value that is never handed out twice in one run.
+std::uintptr_t NextHandleValue();
+
+std::string Hex(std::uintptr_t value);
+std::string Quoted(const char *text);
+std::string MessageName(UINT message);
+
+// Windows (window.cpp)
+struct WindowRec;
+WindowRec *FindLive(HWND window);
+bool IsProgramWindow(HWND window);
+std::string WindowName(HWND window);
+DWORD WindowThread(HWND window);
+void OnWindowDestroyed(HWND window);  // lets other modules drop what the window held
+
+// Per-module resets, run by winsim::Reset().
+void ResetCore();
+void ResetWindows();
+void ResetHotkeys();
+void ResetMenus();
+void ResetShell();
+void ResetMemory();
+void ResetClipboard();
+void ResetKeyboard();
+void ResetRegistry();
+void ResetControls();
+void ResetLocale();
+
+// Hooks run when a window is destroyed.
+void HotkeysOnWindowDestroyed(HWND window);
+void ClipboardOnWindowDestroyed(HWND window);
+
+std::string IconNameOf(HICON icon);
+std::string MenuName(HMENU menu);
+
+}  // namespace winsim::detail
