@@ -1,0 +1,6 @@
+// Global memory blocks. Not modelled yet.
+#include "internal.h"
+
+namespace winsim::detail {
+void ResetMemory() {}
+}  // namespace winsim::detail
