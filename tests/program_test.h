@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -55,6 +56,12 @@ inline ::testing::AssertionResult InOrder(const std::vector<std::string> &timeli
     ++at;
   }
   return ::testing::AssertionSuccess();
+}
+
+inline std::string Hex(unsigned long long value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%llx", value);
+  return text;
 }
 
 inline int Count(const std::vector<std::string> &timeline, const std::string &prefix) {
