@@ -14,8 +14,8 @@ typedef void (*HotkeyHandler)();
 
 // What each hotkey id does; ids 5 and 6 are never registered.
 const HotkeyHandler hotkeyhandlers[ActivationHotkeyId + 1] = {
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    ToggleActivation,
+    nullptr, nullptr, nullptr, nullptr, nullptr,
+    nullptr, nullptr, nullptr, nullptr, ToggleActivation,
 };
 
 // The activation state changes only through the WM_HOTKEY handler, so every

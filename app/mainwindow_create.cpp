@@ -33,8 +33,8 @@ bool CreateMainWindow() {
   // gives a negative position, which the system accepts as it is.
   int x = (GetSystemMetrics(SM_CXSCREEN) - MainWindowWidth) / 2;
   int y = (GetSystemMetrics(SM_CYSCREEN) - MainWindowHeight) / 2;
-  mainwindow = CreateWindowExA(WS_EX_TOOLWINDOW, MainClassName, MainWindowTitle, MainWindowStyle,
-                               x, y, MainWindowWidth, MainWindowHeight, NULL, NULL, instance, NULL);
+  mainwindow = CreateWindowExA(WS_EX_TOOLWINDOW, MainClassName, MainWindowTitle, MainWindowStyle, x,
+                               y, MainWindowWidth, MainWindowHeight, NULL, NULL, instance, NULL);
   if (!mainwindow) return false;
 
   SetWindowPos(mainwindow, HWND_TOPMOST, x, y, MainWindowWidth, MainWindowHeight,

@@ -54,11 +54,10 @@ TEST_F(ActivationTest, ModeAltKeysRegistersAltVAndAltInsert) {
 TEST_F(ActivationTest, ModeStandardKeysRegistersFourInOrder) {
   WhileRunning([] {
     ReactivateIn(ModeStandardKeys);
-    EXPECT_EQ(ProgramHotkeys(),
-              (std::vector<Registered>{{1, MOD_CONTROL, 'V'},
-                                       {2, MOD_SHIFT, VK_INSERT},
-                                       {3, MOD_ALT, 'V'},
-                                       {4, MOD_ALT, VK_INSERT}}));
+    EXPECT_EQ(ProgramHotkeys(), (std::vector<Registered>{{1, MOD_CONTROL, 'V'},
+                                                         {2, MOD_SHIFT, VK_INSERT},
+                                                         {3, MOD_ALT, 'V'},
+                                                         {4, MOD_ALT, VK_INSERT}}));
   });
   Run();
 }

@@ -20,7 +20,7 @@ TEST_F(MainWindowProcTest, HotkeyIdsWithoutActionOnlyReachDefWindowProc) {
       EXPECT_EQ(SendMessageA(main, WM_HOTKEY, id, 0x2D0001), 0);
       std::string args = "(Tamsel, " + Hex(id) + ", 0x2d0001)";
       EXPECT_EQ(After(mark), (std::vector<std::string>{"send WM_HOTKEY" + args,
-                                                        "DefWindowProcA WM_HOTKEY" + args}));
+                                                       "DefWindowProcA WM_HOTKEY" + args}));
     }
   });
   Run();
@@ -43,8 +43,8 @@ TEST_F(MainWindowProcTest, DestroyReturnsZeroWithoutDefWindowProcAndEndsTheProgr
     HWND main = Main();
     size_t mark = winsim::Timeline().size();
     EXPECT_EQ(SendMessageA(main, WM_DESTROY, 0, 0), 0);
-    EXPECT_EQ(After(mark),
-              (std::vector<std::string>{"send WM_DESTROY(Tamsel, 0x0, 0x0)", "PostQuitMessage(0)"}));
+    EXPECT_EQ(After(mark), (std::vector<std::string>{"send WM_DESTROY(Tamsel, 0x0, 0x0)",
+                                                     "PostQuitMessage(0)"}));
   });
   EXPECT_EQ(Run(), 0);
   EXPECT_TRUE(winsim::TrayIcons().empty());
@@ -53,10 +53,11 @@ TEST_F(MainWindowProcTest, DestroyReturnsZeroWithoutDefWindowProcAndEndsTheProgr
 TEST_F(MainWindowProcTest, CloseMessageDestroysTheWindowAndEndsTheProgram) {
   winsim::Script([] { PostMessageA(Main(), WM_CLOSE, 0, 0); });
   EXPECT_EQ(Run(), 0);
-  EXPECT_TRUE(InOrder(winsim::Timeline(),
-                      {"DefWindowProcA WM_CLOSE(Tamsel, 0x0, 0x0)", "DestroyWindow(Tamsel)",
-                       "send WM_DESTROY(Tamsel, 0x0, 0x0)", "PostQuitMessage(0)",
-                       "DestroyMenu(menu1) = 1", "Shell_NotifyIconA(NIM_DELETE, size 104, Tamsel, 12) = 1"}));
+  EXPECT_TRUE(
+      InOrder(winsim::Timeline(),
+              {"DefWindowProcA WM_CLOSE(Tamsel, 0x0, 0x0)", "DestroyWindow(Tamsel)",
+               "send WM_DESTROY(Tamsel, 0x0, 0x0)", "PostQuitMessage(0)", "DestroyMenu(menu1) = 1",
+               "Shell_NotifyIconA(NIM_DELETE, size 104, Tamsel, 12) = 1"}));
   EXPECT_TRUE(winsim::Windows()[0].destroyed);
   EXPECT_TRUE(winsim::TrayIcons().empty());
   EXPECT_TRUE(winsim::Hotkeys().empty());
@@ -66,9 +67,9 @@ TEST_F(MainWindowProcTest, CloseCommandEndsTheProgramWithoutDestroyingTheWindow)
   winsim::Script([] { winsim::ClickTrayIcon(12, WM_RBUTTONDOWN); });
   winsim::ChooseMenuItem(5);
   EXPECT_EQ(Run(), 0);
-  EXPECT_TRUE(InOrder(winsim::Timeline(), {"post WM_COMMAND(Tamsel, 0x5, 0x0)",
-                                           "send WM_DESTROY(Tamsel, 0x0, 0x0)",
-                                           "PostQuitMessage(0)", "GetMessageA = WM_QUIT"}));
+  EXPECT_TRUE(InOrder(winsim::Timeline(),
+                      {"post WM_COMMAND(Tamsel, 0x5, 0x0)", "send WM_DESTROY(Tamsel, 0x0, 0x0)",
+                       "PostQuitMessage(0)", "GetMessageA = WM_QUIT"}));
   EXPECT_FALSE(winsim::Windows()[0].destroyed);
   EXPECT_TRUE(winsim::TrayIcons().empty());
 }
@@ -88,17 +89,18 @@ TEST_F(MainWindowProcTest, RightClickShowsTheMenuAtTheCursorThenNudgesTheWindow)
   winsim::SetCursor(1000, 740);
   WhileRunning([] { winsim::ClickTrayIcon(12, WM_RBUTTONDOWN); });
   Run();
-  EXPECT_TRUE(InOrder(winsim::Timeline(),
-                      {"dispatch 0x440(Tamsel, 0xc, 0x204)", "SetForegroundWindow(Tamsel) = 1",
-                       "TrackPopupMenu(menu1, 0x0, 1000, 740, Tamsel) = 1, user picks 0",
-                       "post WM_NULL(Tamsel, 0x0, 0x0)",
-                       "DefWindowProcA 0x440(Tamsel, 0xc, 0x204)"}));
+  EXPECT_TRUE(
+      InOrder(winsim::Timeline(),
+              {"dispatch 0x440(Tamsel, 0xc, 0x204)", "SetForegroundWindow(Tamsel) = 1",
+               "TrackPopupMenu(menu1, 0x0, 1000, 740, Tamsel) = 1, user picks 0",
+               "post WM_NULL(Tamsel, 0x0, 0x0)", "DefWindowProcA 0x440(Tamsel, 0xc, 0x204)"}));
 }
 
 TEST_F(MainWindowProcTest, OtherMouseMessagesOfTheTrayIconAreIgnored) {
   WhileRunning([] {
     HWND main = Main();
-    for (UINT mouse : {WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDBLCLK, WM_MOUSEMOVE, WM_MBUTTONDOWN}) {
+    for (UINT mouse :
+         {WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDBLCLK, WM_MOUSEMOVE, WM_MBUTTONDOWN}) {
       size_t mark = winsim::Timeline().size();
       SendMessageA(main, WM_USER + 0x40, 12, mouse);
       EXPECT_EQ(After(mark).size(), 2u) << mouse;

@@ -26,9 +26,8 @@ class ProgramTest : public ::testing::Test {
 
   // The running program is told to quit, as a start with the quit switch does.
   static void ThenQuit() {
-    winsim::Script([] {
-      winsim::PostFromOtherProcess(FindWindowA("Tamsel", NULL), WM_DESTROY, 0, 0);
-    });
+    winsim::Script(
+        [] { winsim::PostFromOtherProcess(FindWindowA("Tamsel", NULL), WM_DESTROY, 0, 0); });
   }
 
   // Runs `check` while the program waits for messages, then quits it.
@@ -49,9 +48,9 @@ inline ::testing::AssertionResult InOrder(const std::vector<std::string> &timeli
     if (at == timeline.end()) {
       std::string dump;
       for (const auto &t : timeline) dump += "  " + t + "\n";
-      return ::testing::AssertionFailure() << "missing or out of order: " << entry
-                                           << "\ntimeline:\n"
-                                           << dump;
+      return ::testing::AssertionFailure()
+             << "missing or out of order: " << entry << "\ntimeline:\n"
+             << dump;
     }
     ++at;
   }

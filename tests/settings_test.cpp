@@ -5,9 +5,9 @@
 #include "winsim.h"
 
 TEST(HotkeyFlagsToMods, SwapsShiftAndAltKeepsControl) {
-  const BYTE expected[8] = {0, MOD_SHIFT, MOD_CONTROL, MOD_SHIFT | MOD_CONTROL,
-                            MOD_ALT, MOD_ALT | MOD_SHIFT, MOD_ALT | MOD_CONTROL,
-                            MOD_ALT | MOD_CONTROL | MOD_SHIFT};
+  const BYTE expected[8] = {
+      0,       MOD_SHIFT,           MOD_CONTROL,           MOD_SHIFT | MOD_CONTROL,
+      MOD_ALT, MOD_ALT | MOD_SHIFT, MOD_ALT | MOD_CONTROL, MOD_ALT | MOD_CONTROL | MOD_SHIFT};
   for (WORD flags = 0; flags < 8; ++flags)
     EXPECT_EQ(HotkeyFlagsToMods(static_cast<WORD>(flags << 8 | 0x41)), expected[flags]) << flags;
 }

@@ -29,8 +29,8 @@ TEST_F(TrayTest, MenuHoldsFourCommandsBetweenSeparators) {
     auto items = winsim::MenuItems(traymenu);
     ASSERT_EQ(items.size(), 7u);
     const UINT_PTR ids[] = {6, 1, 2, 7, 3, 4, 5};
-    const char *labels[] = {"&О программе...", "", "&Параметры...", "", "Де&активировать", "",
-                            "&Закрыть"};
+    const char *labels[] = {"&О программе...", "", "&Параметры...", "",
+                            "Де&активировать", "", "&Закрыть"};
     for (size_t i = 0; i < items.size(); ++i) {
       EXPECT_EQ(items[i].id, ids[i]) << i;
       EXPECT_EQ(items[i].text, labels[i]) << i;
@@ -64,9 +64,9 @@ TEST_F(TrayTest, LeftClickTogglesWhenIconClickIsSet) {
   });
   WhileRunning([] { EXPECT_EQ(hotkeysactive, 0); });
   Run();
-  EXPECT_TRUE(InOrder(winsim::Timeline(), {"dispatch 0x440(Tamsel, 0xc, 0x201)",
-                                           "send WM_HOTKEY(Tamsel, 0x9, 0x0)",
-                                           "UnregisterHotKey(Tamsel, 7) = 1"}));
+  EXPECT_TRUE(InOrder(winsim::Timeline(),
+                      {"dispatch 0x440(Tamsel, 0xc, 0x201)", "send WM_HOTKEY(Tamsel, 0x9, 0x0)",
+                       "UnregisterHotKey(Tamsel, 7) = 1"}));
 }
 
 TEST_F(TrayTest, MenuChoiceArrivesAsCommand) {
@@ -74,7 +74,7 @@ TEST_F(TrayTest, MenuChoiceArrivesAsCommand) {
   WhileRunning([] { winsim::ClickTrayIcon(12, WM_RBUTTONDOWN); });
   WhileRunning([] { EXPECT_EQ(hotkeysactive, 0); });
   Run();
-  EXPECT_TRUE(InOrder(winsim::Timeline(), {"post WM_COMMAND(Tamsel, 0x3, 0x0)",
-                                           "dispatch WM_COMMAND(Tamsel, 0x3, 0x0)",
-                                           "send WM_HOTKEY(Tamsel, 0x9, 0x0)"}));
+  EXPECT_TRUE(InOrder(winsim::Timeline(),
+                      {"post WM_COMMAND(Tamsel, 0x3, 0x0)", "dispatch WM_COMMAND(Tamsel, 0x3, 0x0)",
+                       "send WM_HOTKEY(Tamsel, 0x9, 0x0)"}));
 }

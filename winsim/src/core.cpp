@@ -49,13 +49,20 @@ std::string Quoted(const char *text) {
 
 std::string MessageName(UINT message) {
   static const std::map<UINT, const char *> names = {
-      {WM_NULL, "WM_NULL"},         {WM_CREATE, "WM_CREATE"},
-      {WM_DESTROY, "WM_DESTROY"},   {WM_CLOSE, "WM_CLOSE"},
-      {WM_QUIT, "WM_QUIT"},         {WM_SHOWWINDOW, "WM_SHOWWINDOW"},
-      {WM_SETFONT, "WM_SETFONT"},   {WM_NCCREATE, "WM_NCCREATE"},
-      {WM_NCDESTROY, "WM_NCDESTROY"}, {WM_COMMAND, "WM_COMMAND"},
-      {WM_HOTKEY, "WM_HOTKEY"},     {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"},
-      {WM_RBUTTONDOWN, "WM_RBUTTONDOWN"}, {WM_PASTE, "WM_PASTE"},
+      {WM_NULL, "WM_NULL"},
+      {WM_CREATE, "WM_CREATE"},
+      {WM_DESTROY, "WM_DESTROY"},
+      {WM_CLOSE, "WM_CLOSE"},
+      {WM_QUIT, "WM_QUIT"},
+      {WM_SHOWWINDOW, "WM_SHOWWINDOW"},
+      {WM_SETFONT, "WM_SETFONT"},
+      {WM_NCCREATE, "WM_NCCREATE"},
+      {WM_NCDESTROY, "WM_NCDESTROY"},
+      {WM_COMMAND, "WM_COMMAND"},
+      {WM_HOTKEY, "WM_HOTKEY"},
+      {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"},
+      {WM_RBUTTONDOWN, "WM_RBUTTONDOWN"},
+      {WM_PASTE, "WM_PASTE"},
   };
   auto found = names.find(message);
   return found != names.end() ? found->second : Hex(message);

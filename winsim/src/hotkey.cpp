@@ -77,8 +77,7 @@ bool PressHotkey(UINT modifiers, UINT vk) {
   for (auto &h : hotkeys)
     if (h.vk == vk && h.modifiers == (modifiers & kModifierMask)) {
       if (h.foreign) return false;
-      PostMessageA(h.window, WM_HOTKEY, static_cast<WPARAM>(h.id),
-                   MAKELPARAM(h.modifiers, h.vk));
+      PostMessageA(h.window, WM_HOTKEY, static_cast<WPARAM>(h.id), MAKELPARAM(h.modifiers, h.vk));
       return true;
     }
   return false;

@@ -83,7 +83,8 @@ BOOL WINAPI ModifyMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR id, LPCS
   }
   Record(call + " = " + std::to_string(item != nullptr));
   if (!item) return FALSE;
-  *item = {static_cast<UINT>(flags & ~MF_BYPOSITION), id, (flags & MF_SEPARATOR) || !text ? "" : text};
+  *item = {static_cast<UINT>(flags & ~MF_BYPOSITION), id,
+           (flags & MF_SEPARATOR) || !text ? "" : text};
   return TRUE;
 }
 

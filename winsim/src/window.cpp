@@ -164,8 +164,8 @@ namespace winsim::detail {
 WNDPROC SystemClassProc(const char *name);
 }
 
-HWND WINAPI CreateWindowExA(DWORD exstyle, LPCSTR classname, LPCSTR title, DWORD style, int x, int y,
-                            int width, int height, HWND parent, HMENU, HINSTANCE, LPVOID) {
+HWND WINAPI CreateWindowExA(DWORD exstyle, LPCSTR classname, LPCSTR title, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU, HINSTANCE, LPVOID) {
   std::string call = "CreateWindowExA(" + Hex(exstyle) + ", " + Quoted(classname) + ", " +
                      Quoted(title) + ", " + Hex(style) + ", " + std::to_string(x) + ", " +
                      std::to_string(y) + ", " + std::to_string(width) + ", " +
@@ -188,8 +188,8 @@ HWND WINAPI CreateWindowExA(DWORD exstyle, LPCSTR classname, LPCSTR title, DWORD
   }
   // An overlapped top-level window always gets a caption and clips its siblings.
   if (!(style & (WS_POPUP | WS_CHILD))) style |= WS_CAPTION | WS_CLIPSIBLINGS;
-  HWND window =
-      NewWindow(classname, title, exstyle, style, x, y, width, height, parent, proc, kProgramThread);
+  HWND window = NewWindow(classname, title, exstyle, style, x, y, width, height, parent, proc,
+                          kProgramThread);
   Record(call + " = " + WindowName(window));
   if (!SendMessageA(window, WM_NCCREATE, 0, 0) || SendMessageA(window, WM_CREATE, 0, 0) == -1) {
     DestroyWindow(window);
@@ -259,8 +259,8 @@ BOOL WINAPI ShowWindow(HWND window, int cmd) {
     w->style &= ~WS_VISIBLE;
   else
     w->style |= WS_VISIBLE;
-  Record("ShowWindow(" + WindowName(window) + ", " + std::to_string(cmd) + ") = " +
-         std::to_string(was));
+  Record("ShowWindow(" + WindowName(window) + ", " + std::to_string(cmd) +
+         ") = " + std::to_string(was));
   return was;
 }
 
@@ -445,9 +445,19 @@ std::vector<WindowInfo> Windows() {
 WindowInfo Window(HWND window) {
   WindowRec *w = FindAny(window);
   if (!w) return WindowInfo{};
-  return {w->handle,        w->classname, w->title,    w->style, w->exstyle,
-          w->x,             w->y,         w->width,    w->height, w->parent,
-          IsWindowVisible(window) != 0,   w->topmost,  w->destroyed,
+  return {w->handle,
+          w->classname,
+          w->title,
+          w->style,
+          w->exstyle,
+          w->x,
+          w->y,
+          w->width,
+          w->height,
+          w->parent,
+          IsWindowVisible(window) != 0,
+          w->topmost,
+          w->destroyed,
           w->thread != kProgramThread};
 }
 

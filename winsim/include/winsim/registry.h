@@ -28,9 +28,9 @@
 typedef struct _SECURITY_ATTRIBUTES *LPSECURITY_ATTRIBUTES;
 
 LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subkey, DWORD options, REGSAM access, PHKEY result);
-LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subkey, DWORD reserved, LPSTR keyclass, DWORD options,
-                               REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY result,
-                               LPDWORD disposition);
+LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subkey, DWORD reserved, LPSTR keyclass,
+                               DWORD options, REGSAM access, LPSECURITY_ATTRIBUTES security,
+                               PHKEY result, LPDWORD disposition);
 LSTATUS WINAPI RegCloseKey(HKEY key);
 LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data,
                               DWORD size);

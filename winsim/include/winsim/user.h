@@ -100,9 +100,9 @@ typedef struct tagMSG {
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA *wc);
-HWND WINAPI CreateWindowExA(DWORD exstyle, LPCSTR classname, LPCSTR title, DWORD style, int x, int y,
-                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                            LPVOID param);
+HWND WINAPI CreateWindowExA(DWORD exstyle, LPCSTR classname, LPCSTR title, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu,
+                            HINSTANCE instance, LPVOID param);
 BOOL WINAPI DestroyWindow(HWND hwnd);
 BOOL WINAPI SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags);
 BOOL WINAPI ShowWindow(HWND hwnd, int cmd);
