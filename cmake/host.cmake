@@ -20,3 +20,9 @@ endif()
 if(TAMSEL_BENCH)
   add_subdirectory(bench)
 endif()
+
+# Formatting and static analysis run as tests of the host build.
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
+add_test(NAME lint.clang_format COMMAND ${PROJECT_SOURCE_DIR}/tools/lint.sh format ${PROJECT_BINARY_DIR})
+add_test(NAME lint.clang_tidy COMMAND ${PROJECT_SOURCE_DIR}/tools/lint.sh tidy ${PROJECT_BINARY_DIR})
+set_tests_properties(lint.clang_tidy PROPERTIES TIMEOUT 600)

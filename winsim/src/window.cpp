@@ -438,6 +438,7 @@ void PostFromOtherProcess(HWND window, UINT message, WPARAM wparam, LPARAM lpara
 
 std::vector<WindowInfo> Windows() {
   std::vector<WindowInfo> out;
+  out.reserve(windows.size());
   for (auto &w : windows) out.push_back(Window(w.handle));
   return out;
 }
