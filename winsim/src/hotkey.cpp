@@ -39,7 +39,8 @@ BOOL WINAPI RegisterHotKey(HWND window, int id, UINT modifiers, UINT vk) {
       Record(call + " = 0");
       return FALSE;
     }
-  // The same window and id again replaces the earlier registration.
+  // The same window and id again replaces the earlier registration, as Wine
+  // does; newer Windows keeps both. The program always unregisters first.
   for (auto &h : hotkeys)
     if (!h.foreign && h.window == window && h.id == id) {
       h.modifiers = mods;
