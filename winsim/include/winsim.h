@@ -7,8 +7,8 @@
 // shown by name: a window by its class (a second window of a class gets
 // "#2"), an icon by its resource, a menu as menu1, menu2, ... A contract
 // violation (a message to a destroyed window, a menu used after DestroyMenu,
-// memory used after GlobalFree, a clipboard left open, a registry key left
-// open, ...) is collected in Violations(); test fixtures fail on any.
+// memory used after GlobalFree, a registry key used after it was closed, ...)
+// is collected in Violations(); test fixtures fail on any.
 #pragma once
 
 #include <windows.h>
@@ -20,8 +20,9 @@
 
 namespace winsim {
 
-// A fresh system: no windows, classes, hotkeys, tray icons, menus, clipboard
-// data or registry keys; default screen 1024x768; empty command line.
+// A fresh system: no windows, classes, hotkeys, tray icons, menus or clipboard
+// data; a registry with empty HKCU\Software and HKLM\Software; screen
+// 1024x768; empty command line.
 void Reset();
 
 // --- set-up ------------------------------------------------------------------
