@@ -1,0 +1,56 @@
+#!/usr/bin/env python3
+"""Checks of the built tamsel.exe that need no Wine.
+
+    check_exe.py imports OBJDUMP EXE   every imported DLL is a system DLL
+    check_exe.py size EXE LIMIT        the file is at most LIMIT bytes
+
+A static link must leave nothing but DLLs that every Windows has; a
+libwinpthread-1.dll or libstdc++-6.dll import means a runtime slipped in.
+"""
+import os
+import subprocess
+import sys
+
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "advapi32.dll", "gdi32.dll",
+               "comctl32.dll", "msvcrt.dll"}
+
+
+def imported_dlls(objdump, exe):
+    output = subprocess.run([objdump, "-p", exe], capture_output=True, text=True, check=True).stdout
+    return [line.split("DLL Name:", 1)[1].strip()
+            for line in output.splitlines() if "DLL Name:" in line]
+
+
+def check_imports(objdump, exe):
+    dlls = imported_dlls(objdump, exe)
+    print(f"{exe} imports: {', '.join(dlls) if dlls else 'nothing'}")
+    foreign = [d for d in dlls if d.lower() not in SYSTEM_DLLS]
+    if foreign:
+        print(f"not system DLLs: {', '.join(foreign)}", file=sys.stderr)
+        return 1
+    if not dlls:
+        print("no imports found: objdump did not read a program", file=sys.stderr)
+        return 1
+    return 0
+
+
+def check_size(exe, limit):
+    size = os.path.getsize(exe)
+    print(f"{exe}: {size} bytes ({size / 1024:.1f} KiB), budget {limit} bytes")
+    if size > limit:
+        print(f"over the budget by {size - limit} bytes", file=sys.stderr)
+        return 1
+    return 0
+
+
+def main(argv):
+    if len(argv) == 4 and argv[1] == "imports":
+        return check_imports(argv[2], argv[3])
+    if len(argv) == 4 and argv[1] == "size":
+        return check_size(argv[2], int(argv[3]))
+    print(__doc__, file=sys.stderr)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

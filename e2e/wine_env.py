@@ -1,0 +1,165 @@
+#!/usr/bin/env python3
+"""The Wine test environment: a private Xvfb display and a private Wine prefix.
+
+    wine_env.py setup   BUILD_DIR   start both and write BUILD_DIR/wine/state.env
+    wine_env.py cleanup BUILD_DIR   stop both and remove the state file
+
+The prefix lives in BUILD_DIR/wineprefix and is created only when missing
+(about 20 s); later runs reuse it. The wineserver is started persistent with
+its output in a log file, so that no Wine process started later holds on to
+the output pipe of the test that happened to start it. The state file holds
+shell `export` lines that e2e/wine-run and e2e/harness.py read.
+"""
+import os
+import shlex
+import signal
+import subprocess
+import sys
+import time
+
+SCREEN = "1024x768x24"
+LOCALE = "ru_RU.UTF-8"  # Wine takes the ANSI code page 1251 from it
+
+
+def paths(build):
+    state_dir = os.path.join(build, "wine")
+    return {
+        "dir": state_dir,
+        "state": os.path.join(state_dir, "state.env"),
+        "log": os.path.join(state_dir, "wine.log"),
+        "prefix": os.path.join(build, "wineprefix"),
+    }
+
+
+def read_state(path):
+    """The variables of a state file, as a dict."""
+    values = {}
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            words = shlex.split(line)
+            if len(words) == 2 and words[0] == "export" and "=" in words[1]:
+                key, value = words[1].split("=", 1)
+                values[key] = value
+    return values
+
+
+def write_state(path, values):
+    with open(path + ".tmp", "w", encoding="utf-8") as f:
+        for key, value in values.items():
+            f.write(f"export {key}={shlex.quote(value)}\n")
+    os.replace(path + ".tmp", path)
+
+
+def is_our_xvfb(pid):
+    try:
+        with open(f"/proc/{pid}/cmdline", "rb") as f:
+            return b"Xvfb" in f.read()
+    except OSError:
+        return False
+
+
+def stop_xvfb(pid, deadline=10.0):
+    if not is_our_xvfb(pid):
+        return
+    os.kill(pid, signal.SIGTERM)
+    end = time.monotonic() + deadline
+    while is_our_xvfb(pid) and time.monotonic() < end:
+        time.sleep(0.05)
+    if is_our_xvfb(pid):
+        os.kill(pid, signal.SIGKILL)
+
+
+def start_xvfb(log, timeout=20.0):
+    """Starts Xvfb on a free display that it picks itself; returns (display, pid)."""
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp"],
+        stdin=subprocess.DEVNULL, stdout=log, stderr=log, pass_fds=(write_end,),
+        start_new_session=True)
+    os.close(write_end)
+    number = b""
+    end = time.monotonic() + timeout
+    os.set_blocking(read_end, False)
+    while not number.endswith(b"\n") and time.monotonic() < end and xvfb.poll() is None:
+        try:
+            chunk = os.read(read_end, 16)
+        except BlockingIOError:
+            time.sleep(0.05)
+            continue
+        if not chunk:
+            break
+        number += chunk
+    os.close(read_end)
+    if not number.strip().isdigit():
+        stop_xvfb(xvfb.pid)
+        sys.exit("wine_env: Xvfb did not report a display number (see the log)")
+    return ":" + number.strip().decode(), xvfb.pid
+
+
+def run(command, env, log, timeout):
+    result = subprocess.run(command, env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                            timeout=timeout, check=False)
+    return result.returncode
+
+
+def setup(build):
+    p = paths(build)
+    os.makedirs(p["dir"], exist_ok=True)
+    if os.path.exists(p["state"]):
+        cleanup(build)  # an earlier run that ended without its cleanup
+    log = open(p["log"], "a", encoding="utf-8")
+    started = time.monotonic()
+    display, xvfb_pid = start_xvfb(log)
+    values = {
+        "DISPLAY": display,
+        "WINEPREFIX": p["prefix"],
+        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        "WINEDEBUG": "-all",
+        "LANG": LOCALE,
+        "LC_ALL": LOCALE,
+        "TAMSEL_XVFB_PID": str(xvfb_pid),
+    }
+    env = dict(os.environ, **values)
+    if not os.path.isdir(os.path.join(p["prefix"], "drive_c")):
+        print(f"wine_env: creating the Wine prefix {p['prefix']}")
+        if run(["wineboot", "-i"], env, log, 300) != 0:
+            sys.exit("wine_env: wineboot -i failed (see the log)")
+        run(["wineserver", "-w"], env, log, 120)
+    # A persistent server that outlives every test until the cleanup.
+    if run(["wineserver", "-p"], env, log, 60) != 0:
+        sys.exit("wine_env: wineserver -p failed (see the log)")
+    # Start the prefix's own processes (services, the desktop with its tray)
+    # from here, with the log as their output.
+    run(["wineboot"], env, log, 120)
+    write_state(p["state"], values)
+    print(f"wine_env: display {display}, prefix {p['prefix']}, "
+          f"ready after {time.monotonic() - started:.1f} s")
+
+
+def cleanup(build):
+    p = paths(build)
+    if not os.path.exists(p["state"]):
+        return
+    values = read_state(p["state"])
+    env = dict(os.environ, **values)
+    subprocess.run(["wineserver", "-k"], env=env, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60, check=False)
+    subprocess.run(["wineserver", "-w"], env=env, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60, check=False)
+    if values.get("TAMSEL_XVFB_PID", "").isdigit():
+        stop_xvfb(int(values["TAMSEL_XVFB_PID"]))
+    os.remove(p["state"])
+    print(f"wine_env: stopped Wine and the display {values.get('DISPLAY')}")
+
+
+def main(argv):
+    if len(argv) != 3 or argv[1] not in ("setup", "cleanup"):
+        print(__doc__, file=sys.stderr)
+        return 2
+    build = os.path.abspath(argv[2])
+    (setup if argv[1] == "setup" else cleanup)(build)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
