@@ -29,5 +29,8 @@ if [ ! -d "$WINEPREFIX" ]; then
   wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
-echo "run: starting Tamsel; it lives in the tray. Quit it from the tray menu or with: ./run.sh q"
+case "$*" in
+  *q) echo "run: asking the running copy of Tamsel to quit" ;;
+  *) echo "run: starting Tamsel; it lives in the tray. Quit it from the tray menu or with: ./run.sh q" ;;
+esac
 wine build/windows/tamsel.exe "$@"
