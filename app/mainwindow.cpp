@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "app/iconca.h"
 #include "paste/activation.h"
+#include "paste/clipboard.h"
 #include "settings/settings.h"
 
 #include <shellapi.h>
@@ -38,7 +39,10 @@ void ShowTrayMenu() {
 
 void OnTrayNotify(LPARAM mouse) {
   if (mouse == WM_LBUTTONDOWN) {
-    if (iconclick) SendToggle();
+    if (iconclick)
+      SendToggle();
+    else
+      ConvertClipboard();
   } else if (mouse == WM_RBUTTONDOWN) {
     ShowTrayMenu();
   }

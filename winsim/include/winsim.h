@@ -79,6 +79,8 @@ struct WindowInfo {
 std::vector<WindowInfo> Windows();
 WindowInfo Window(HWND window);
 HWND Foreground();
+// The user brings another window (or none) to the foreground.
+void SetForeground(HWND window);
 
 struct HotkeyInfo {
   HWND window;

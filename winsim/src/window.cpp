@@ -463,5 +463,6 @@ WindowInfo Window(HWND window) {
 }
 
 HWND Foreground() { return foreground; }
+void SetForeground(HWND window) { foreground = window; }
 
 }  // namespace winsim

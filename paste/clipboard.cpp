@@ -1,0 +1,176 @@
+// The clipboard conversion: one scan for the end of the text and one copy,
+// all reading done before the old contents are dropped.
+#include "paste/clipboard.h"
+
+#include <windows.h>
+
+#include <string.h>
+
+#include "app/app.h"
+#include "settings/settings.h"
+
+namespace {
+const UINT BlockFlags = GMEM_MOVEABLE | GMEM_DDESHARE;
+const SIZE_T LargestSize = ~static_cast<SIZE_T>(0);
+
+// Bytes before the first zero byte; the whole block when it holds none.
+SIZE_T AnsiLength(const BYTE *text, SIZE_T size) {
+  const void *zero = memchr(text, 0, size);
+  return zero ? static_cast<SIZE_T>(static_cast<const BYTE *>(zero) - text) : size;
+}
+
+// Eight 16-bit units, compared with zero at once where the processor can.
+typedef WORD UnitVector __attribute__((vector_size(16)));
+const SIZE_T UnitsPerStep = 32;
+
+// True when one of the 32 units from `text` on is zero.
+bool StepHasZeroUnit(const BYTE *text) {
+  UnitVector a, b, c, d;
+  memcpy(&a, text, sizeof a);
+  memcpy(&b, text + 16, sizeof b);
+  memcpy(&c, text + 32, sizeof c);
+  memcpy(&d, text + 48, sizeof d);
+  UnitVector zero = (a == 0) | (b == 0) | (c == 0) | (d == 0);
+  unsigned long long halves[2];
+  memcpy(halves, &zero, sizeof halves);
+  return (halves[0] | halves[1]) != 0;
+}
+
+// Whole 16-bit units before the first zero unit; all of them when none is
+// zero (an odd last byte is no unit). Returns the length in bytes.
+SIZE_T UnicodeLength(const BYTE *text, SIZE_T size) {
+  SIZE_T units = size / 2, n = 0;
+  while (units - n >= UnitsPerStep && !StepHasZeroUnit(text + 2 * n)) n += UnitsPerStep;
+  for (; n < units; ++n)
+    if (text[2 * n] == 0 && text[2 * n + 1] == 0) break;
+  return 2 * n;
+}
+
+// A new block of the text's bytes and a zero terminator of `terminator`
+// bytes, left locked once; NULL (with nothing left allocated) on failure.
+HGLOBAL NewTextBlock(const BYTE *text, SIZE_T length, SIZE_T terminator) {
+  if (length > LargestSize - terminator) return NULL;
+  HGLOBAL block = GlobalAlloc(BlockFlags, length + terminator);
+  if (!block) return NULL;
+  BYTE *target = static_cast<BYTE *>(GlobalLock(block));
+  if (!target) {
+    GlobalFree(block);
+    return NULL;
+  }
+  memcpy(target, text, length);
+  memset(target + length, 0, terminator);
+  return block;
+}
+
+// A copy of the clipboard's text in `format` (CF_TEXT or CF_UNICODETEXT),
+// up to its first zero, in a new unlocked block; NULL on failure. The source
+// is measured only within its real size: another program's block may hold no
+// terminator at all.
+HGLOBAL CopyClipboardText(UINT format) {
+  HGLOBAL source = GetClipboardData(format);
+  if (!source) return NULL;
+  const BYTE *text = static_cast<const BYTE *>(GlobalLock(source));
+  if (!text) return NULL;
+  SIZE_T size = GlobalSize(source);
+  bool unicode = format == CF_UNICODETEXT;
+  SIZE_T length = unicode ? UnicodeLength(text, size) : AnsiLength(text, size);
+  HGLOBAL copy = NewTextBlock(text, length, unicode ? sizeof(WCHAR) : 1);
+  GlobalUnlock(source);
+  if (copy) GlobalUnlock(copy);
+  return copy;
+}
+
+// The locale the clipboard offered when the text was copied; 0 when it
+// offered none or a block too small to hold one. False when reading fails.
+bool LocaleAtCopy(LCID *locale) {
+  *locale = 0;
+  if (!IsClipboardFormatAvailable(CF_LOCALE)) return true;
+  HGLOBAL block = GetClipboardData(CF_LOCALE);
+  if (!block) return false;
+  const void *data = GlobalLock(block);
+  if (!data) return false;
+  if (GlobalSize(block) >= sizeof(LCID)) memcpy(locale, data, sizeof(LCID));
+  GlobalUnlock(block);
+  return true;
+}
+
+// The language of the keyboard layout the foreground window's thread types
+// with; without a foreground window, thread 0 stands for this thread.
+LCID LocaleAtPaste() {
+  DWORD thread = GetWindowThreadProcessId(GetForegroundWindow(), NULL);
+  return LOWORD(GetKeyboardLayout(thread));
+}
+
+// The locale to store with single-byte text; 0 for none. Values of
+// `codepage` above 4, which the settings page never writes, get no locale:
+// they keep the text as it is, like mode 1. False when reading fails.
+bool ChooseLocale(LCID *locale) {
+  *locale = 0;
+  switch (codepage) {
+    case CodePageAtCopy:
+      return LocaleAtCopy(locale);
+    case CodePageAtPaste:
+      *locale = LocaleAtPaste();
+      return true;
+    case CodePageUser:
+      *locale = usercodepage;
+      return true;
+    default:
+      return true;
+  }
+}
+
+// A block the clipboard refused is still ours to free.
+void HandOver(UINT format, HGLOBAL block) {
+  if (!SetClipboardData(format, block)) GlobalFree(block);
+}
+
+// The locale block is unlocked before it is handed over: from then on it
+// belongs to the system.
+void StoreLocale(LCID locale) {
+  HGLOBAL block = GlobalAlloc(BlockFlags, sizeof locale);
+  if (!block) return;
+  void *data = GlobalLock(block);
+  if (!data) {
+    GlobalFree(block);
+    return;
+  }
+  memcpy(data, &locale, sizeof locale);
+  GlobalUnlock(block);
+  HandOver(CF_LOCALE, block);
+}
+
+void LeaveUnicodeText() {
+  HGLOBAL text = CopyClipboardText(CF_UNICODETEXT);
+  if (!text) return;
+  EmptyClipboard();
+  HandOver(CF_UNICODETEXT, text);
+}
+
+// Everything is read before the clipboard is emptied, so a failure leaves the
+// old contents whole.
+void LeaveSingleByteText() {
+  HGLOBAL text = CopyClipboardText(CF_TEXT);
+  if (!text) return;
+  LCID locale;
+  if (!ChooseLocale(&locale)) {
+    GlobalFree(text);
+    return;
+  }
+  EmptyClipboard();
+  HandOver(CF_TEXT, text);
+  if (locale) StoreLocale(locale);
+}
+}  // namespace
+
+void ConvertClipboard() {
+  BOOL hastext = IsClipboardFormatAvailable(CF_TEXT);
+  BOOL hasunicode = IsClipboardFormatAvailable(CF_UNICODETEXT);
+  if (!hastext && !hasunicode) return;
+  if (!OpenClipboard(mainwindow)) return;
+  if (!hastext || (hasunicode && codepage == CodePageUnicode))
+    LeaveUnicodeText();
+  else
+    LeaveSingleByteText();
+  CloseClipboard();
+}
