@@ -243,6 +243,21 @@ class Environment:
         code, _ = self.reg("add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
         check(code == 0, f"reg add {name}={value} failed")
 
+    def dwords(self):
+        """The settings as {name: number}; fails on a value of another type."""
+        values = self.settings() or {}
+        for name, (kind, _) in values.items():
+            check(kind == "REG_DWORD", f"{name} is stored as {kind}")
+        return {name: int(text, 16) for name, (_, text) in values.items()}
+
+    # --- Global hotkeys
+
+    def held(self, *combinations):
+        """{combination: whether some program holds it}, from the hotkey_probe
+        helper; a combination is written MODS:VK as the helper takes it."""
+        output = self.helper("hotkey_probe", *combinations)
+        return {c: state == "held" for c, state in (line.split() for line in output.splitlines())}
+
     # --- Ending every copy
 
     def stop_all_tamsel(self):

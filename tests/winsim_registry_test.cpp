@@ -260,3 +260,57 @@ TEST_F(WinsimRegistry, CopyCarriesKeysAndValuesAcrossAReset) {
   EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tamsel", 0, KEY_ALL_ACCESS, &key),
             ERROR_ACCESS_DENIED);
 }
+
+TEST_F(WinsimRegistry, DeletingNeedsAKeyWithoutSubkeysAndItsSecuritysConsent) {
+  winsim::CreateRegistryKey("HKCU\\Software\\Tamsel\\Sub");
+  HKEY software = Open("Software");
+  EXPECT_EQ(RegDeleteKeyA(software, "Tamsel"), ERROR_ACCESS_DENIED);
+  winsim::SetRegistryKeyAccess("HKCU\\Software\\Tamsel\\Sub", KEY_READ);
+  EXPECT_EQ(RegDeleteKeyA(software, "Tamsel\\Sub"), ERROR_ACCESS_DENIED);
+  winsim::SetRegistryKeyAccess("HKCU\\Software\\Tamsel\\Sub", KEY_ALL_ACCESS);
+  EXPECT_EQ(RegDeleteKeyA(software, "tamsel\\SUB"), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteKeyA(software, "Tamsel\\Sub"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegDeleteKeyA(software, "\\Tamsel"), ERROR_BAD_PATHNAME);
+  EXPECT_TRUE(winsim::RegistryKeyExists(kKey));
+  EXPECT_FALSE(winsim::RegistryKeyExists("HKCU\\Software\\Tamsel\\Sub"));
+  EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tamsel"), ERROR_SUCCESS);
+  EXPECT_FALSE(winsim::RegistryKeyExists(kKey));
+  RegCloseKey(software);
+  EXPECT_THAT(winsim::Timeline(), ElementsAre("RegOpenKeyExA(HKCU, \"Software\") = 0",
+                                              "RegDeleteKeyA(HKCU\\Software, \"Tamsel\") = 5",
+                                              "RegDeleteKeyA(HKCU\\Software, \"Tamsel\\Sub\") = 5",
+                                              "RegDeleteKeyA(HKCU\\Software, \"tamsel\\SUB\") = 0",
+                                              "RegDeleteKeyA(HKCU\\Software, \"Tamsel\\Sub\") = 2",
+                                              "RegDeleteKeyA(HKCU\\Software, \"\\Tamsel\") = 161",
+                                              "RegDeleteKeyA(HKCU, \"Software\\Tamsel\") = 0",
+                                              "RegCloseKey(HKCU\\Software) = 0"));
+}
+
+TEST_F(WinsimRegistry, RootsAreNeverDeleted) {
+  HKEY key = Open("Software");
+  EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software"), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, ""), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteKeyA(key, ""), ERROR_KEY_DELETED);
+  RegCloseKey(key);
+}
+
+TEST_F(WinsimRegistry, NoPlaceForTheKeyIsAViolation) {
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, NULL),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software", 0, NULL, 0, KEY_READ, NULL, NULL, NULL),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_THAT(winsim::Violations(), ElementsAre("RegOpenKeyExA without a place for the key",
+                                                "RegCreateKeyExA without a place for the key"));
+}
+
+TEST_F(WinsimRegistry, StringWithoutItsZeroInTheSizeIsAViolation) {
+  HKEY key = Open("Software");
+  const char text[] = "abc";
+  EXPECT_EQ(RegSetValueExA(key, "text", 0, REG_SZ, reinterpret_cast<const BYTE *>(text), 3),
+            ERROR_SUCCESS);
+  EXPECT_EQ(winsim::GetRegistryValue("HKCU\\Software", "text")->data,
+            (std::vector<BYTE>{'a', 'b', 'c', 0}));
+  EXPECT_THAT(winsim::Violations(),
+              ElementsAre("RegSetValueExA of a string without its terminating zero in the size"));
+  RegCloseKey(key);
+}

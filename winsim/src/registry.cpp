@@ -1,6 +1,6 @@
 // The registry: a tree of keys below the predefined roots holding typed
 // values; key handles that stay open until RegCloseKey; keys whose security
-// refuses some access. The five advapi32 calls give the error codes Windows
+// refuses some access. The advapi32 calls give the error codes Windows
 // gives, as return values (the registry calls leave the last error alone).
 #include <cstring>
 #include <map>
@@ -54,9 +54,10 @@ const RootName kRootNames[] = {
     {HKEY_USERS, "HKU", "HKEY_USERS"},
 };
 
-constexpr REGSAM kWow64Flags = 0x0300;   // KEY_WOW64_64KEY, KEY_WOW64_32KEY: no redirection here
-constexpr LSTATUS kErrorNoAccess = 998;  // ERROR_NOACCESS: a size without the data behind it
-constexpr BYTE kUndefinedByte = 0xBD;    // what a too small buffer holds after ERROR_MORE_DATA
+constexpr REGSAM kWow64Flags = 0x0300;  // KEY_WOW64_64KEY, KEY_WOW64_32KEY: no redirection here
+constexpr REGSAM kDeleteAccess = 0x00010000;  // DELETE: what removing a key asks of its security
+constexpr LSTATUS kErrorNoAccess = 998;       // ERROR_NOACCESS: a size without the data behind it
+constexpr BYTE kUndefinedByte = 0xBD;         // what a too small buffer holds after ERROR_MORE_DATA
 
 RootMap roots;
 std::vector<HandleRec> handles;  // never erased: handle values are not reused
@@ -168,7 +169,10 @@ HKEY HandOut(const std::shared_ptr<RegKey> &key, REGSAM access, bool created, DW
 }
 
 LSTATUS OpenKey(HKEY base, LPCSTR subkey, REGSAM access, PHKEY result) {
-  if (!result) return ERROR_INVALID_PARAMETER;
+  if (!result) {
+    Violation("RegOpenKeyExA without a place for the key");  // the system writes there: a crash
+    return ERROR_INVALID_PARAMETER;
+  }
   std::shared_ptr<RegKey> key;
   REGSAM baseaccess;
   LSTATUS status = Lookup(base, "RegOpenKeyExA", &key, &baseaccess);
@@ -190,7 +194,10 @@ LSTATUS OpenKey(HKEY base, LPCSTR subkey, REGSAM access, PHKEY result) {
 
 LSTATUS CreateKey(HKEY base, LPCSTR subkey, DWORD options, REGSAM access, PHKEY result,
                   LPDWORD disposition) {
-  if (!result) return ERROR_INVALID_PARAMETER;
+  if (!result) {
+    Violation("RegCreateKeyExA without a place for the key");  // the system writes there: a crash
+    return ERROR_INVALID_PARAMETER;
+  }
   if (!subkey) {
     Violation("RegCreateKeyExA without a subkey name");
     return ERROR_INVALID_PARAMETER;
@@ -221,6 +228,42 @@ LSTATUS CreateKey(HKEY base, LPCSTR subkey, DWORD options, REGSAM access, PHKEY 
   return ERROR_SUCCESS;
 }
 
+void MarkDeleted(RegKey &key) {
+  key.deleted = true;
+  for (auto &sub : key.subkeys) MarkDeleted(*sub);
+}
+
+// Takes the key out of the tree; handles still open on it see it deleted.
+void Unlink(const std::shared_ptr<RegKey> &key) {
+  MarkDeleted(*key);
+  auto &siblings = key->parent->subkeys;
+  for (auto at = siblings.begin(); at != siblings.end(); ++at)
+    if (*at == key) {
+      siblings.erase(at);
+      break;
+    }
+}
+
+LSTATUS DeleteKey(HKEY base, LPCSTR subkey) {
+  if (!subkey) {
+    Violation("RegDeleteKeyA without a subkey name");
+    return ERROR_INVALID_PARAMETER;
+  }
+  std::shared_ptr<RegKey> key;
+  REGSAM baseaccess;
+  LSTATUS status = Lookup(base, "RegDeleteKeyA", &key, &baseaccess);
+  if (status != ERROR_SUCCESS) return status;
+  if (subkey[0] == '\\') return ERROR_BAD_PATHNAME;
+  key = Walk(key, SplitPath(subkey));
+  if (!key) return ERROR_FILE_NOT_FOUND;
+  // Only a key without subkeys goes, and only when its security allows it;
+  // an empty name means the base key itself.
+  if (!key->parent || !key->subkeys.empty() || !Allows(*key, kDeleteAccess))
+    return ERROR_ACCESS_DENIED;
+  Unlink(key);
+  return ERROR_SUCCESS;
+}
+
 bool IsStringType(DWORD type) {
   return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
@@ -245,9 +288,9 @@ LSTATUS QueryValue(HKEY handle, LPCSTR name, LPDWORD reserved, LPDWORD type, LPB
   }
   if (data) {
     if (needed) std::memcpy(data, value->data.data(), needed);
-    // A string gets a terminating zero when there is room for one.
-    if (IsStringType(value->type) && *size > needed && (!needed || data[needed - 1]))
-      data[needed] = 0;
+    // A string gets a terminating zero when there is room for one; an empty
+    // one gets nothing.
+    if (IsStringType(value->type) && *size > needed && needed && data[needed - 1]) data[needed] = 0;
   }
   if (size) *size = needed;
   return ERROR_SUCCESS;
@@ -260,6 +303,12 @@ LSTATUS SetValue(HKEY handle, LPCSTR name, DWORD type, const BYTE *data, DWORD s
   if (status != ERROR_SUCCESS) return status;
   if (!(access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   if (!data && size) return kErrorNoAccess;
+  if (IsStringType(type) && size && data[size - 1]) {
+    Violation("RegSetValueExA of a string without its terminating zero in the size");
+    // The system looks at the byte after the data and counts it in when it
+    // is the zero the caller forgot.
+    if (!data[size]) ++size;
+  }
   StoreValue(*key, name ? name : "", type, std::vector<BYTE>(data, data + size));
   return ERROR_SUCCESS;
 }
@@ -321,11 +370,6 @@ std::shared_ptr<RegKey> MakeKey(const std::string &path) {
     key = next ? next : NewChild(*key, parts[i], key->isvolatile);
   }
   return key;
-}
-
-void MarkDeleted(RegKey &key) {
-  key.deleted = true;
-  for (auto &sub : key.subkeys) MarkDeleted(*sub);
 }
 
 std::shared_ptr<RegKey> Clone(const RegKey &key, RegKey *parent) {
@@ -418,6 +462,14 @@ LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD
   return status;
 }
 
+LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subkey) {
+  std::string call = "RegDeleteKeyA(" + KeyName(key) + ", " + Quoted(subkey) + ")";
+  LSTATUS status =
+      Injected("RegDeleteKeyA") ? static_cast<LSTATUS>(GetLastError()) : DeleteKey(key, subkey);
+  Record(call + " = " + std::to_string(status));
+  return status;
+}
+
 namespace winsim {
 
 struct RegistryImage {
@@ -428,14 +480,7 @@ void CreateRegistryKey(const std::string &path) { MakeKey(path); }
 
 void DeleteRegistryKey(const std::string &path) {
   auto key = FindKey(path);
-  if (!key || !key->parent) return;
-  MarkDeleted(*key);
-  auto &siblings = key->parent->subkeys;
-  for (auto at = siblings.begin(); at != siblings.end(); ++at)
-    if (*at == key) {
-      siblings.erase(at);
-      break;
-    }
+  if (key && key->parent) Unlink(key);
 }
 
 void SetRegistryValue(const std::string &path, const std::string &name, DWORD type,

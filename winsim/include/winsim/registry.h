@@ -42,3 +42,4 @@ LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
                               DWORD size);
 LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                                 LPDWORD size);
+LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subkey);
