@@ -10,7 +10,7 @@
 
 namespace {
 // "Привет, мир" (hello, world) with a Latin word, as UTF-16.
-const WCHAR UnicodeText[] = {0x041F, 0x0440, 0x0438, 0x0432, 0x0435, 0x0442, ',',    ' ',
+const WCHAR UnicodeText[] = {0x041F, 0x0440, 0x0438, 0x0432, 0x0435, 0x0442, ',', ' ',
                              0x043C, 0x0438, 0x0440, ' ',    'o',    'k',    0};
 const char RichText[] =
     "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\b "
