@@ -1,0 +1,123 @@
+// Feeds the clipboard conversion whatever another program could leave on the
+// clipboard: text blocks of any size and content, with or without a
+// terminator, locale blocks of any size, pictures, in any code-page mode. The
+// conversion must never read outside a block, leak one, leave the clipboard
+// open, or leave anything but its text behind; when it does not convert, the
+// contents stay as they were.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "app/app.h"
+#include "paste/clipboard.h"
+#include "settings/settings.h"
+#include "winsim.h"
+#include "winsim_clipboard.h"
+
+namespace {
+using Bytes = std::vector<BYTE>;
+
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+void Fail(const char *what) {
+  std::fprintf(stderr, "clipboard_fuzz: %s\n", what);
+  std::abort();
+}
+
+void Expect(bool condition, const char *what) {
+  if (!condition) Fail(what);
+}
+
+// Reads the input front to back; what runs out reads as zero.
+struct Input {
+  const uint8_t *data;
+  size_t size;
+  uint8_t Byte() {
+    if (!size) return 0;
+    --size;
+    return *data++;
+  }
+  Bytes Block() {
+    size_t length = Byte();
+    length = length < 250 ? length : (length - 249) * 1000;  // now and then a large one
+    length = length < size ? length : size;
+    Bytes block(data, data + length);
+    data += length, size -= length;
+    return block;
+  }
+};
+
+void StartProgramWindow() {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = PlainProc;
+  wc.lpszClassName = MainClassName;
+  RegisterClassA(&wc);
+  mainwindow = CreateWindowExA(0, MainClassName, "", 0, 0, 0, 0, 0, NULL, NULL, NULL, NULL);
+}
+
+struct Snapshot {
+  std::vector<UINT> formats;
+  std::vector<Bytes> data;
+  bool operator==(const Snapshot &o) const { return formats == o.formats && data == o.data; }
+};
+
+Snapshot Stored() {
+  Snapshot s;
+  s.formats = winsim::StoredClipboardFormats();
+  for (UINT format : s.formats)
+    s.data.push_back(winsim::BlockBytes(winsim::StoredClipboardBlock(format)));
+  return s;
+}
+
+// A block the conversion stored: its text and exactly one terminator.
+void ExpectTerminatedText(UINT format, const Bytes &block) {
+  size_t unit = format == CF_UNICODETEXT ? 2 : 1;
+  Expect(block.size() >= unit && block.size() % unit == 0, "text block of a wrong size");
+  for (size_t i = 0; i < block.size(); i += unit) {
+    bool zero = block[i] == 0 && (unit == 1 || block[i + 1] == 0);
+    Expect(zero == (i + unit == block.size()), "text block not ended by exactly one terminator");
+  }
+}
+
+void ExpectOnlyText(const Snapshot &after) {
+  Expect(after.formats.size() <= 2, "more than two formats stored");
+  Expect(after.formats[0] == CF_TEXT || after.formats[0] == CF_UNICODETEXT, "no text stored first");
+  ExpectTerminatedText(after.formats[0], after.data[0]);
+  if (after.formats.size() == 2) {
+    Expect(after.formats[0] == CF_TEXT && after.formats[1] == CF_LOCALE, "locale with Unicode");
+    Expect(after.data[1].size() == 4, "locale block not 4 bytes");
+  }
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  Input input{data, size};
+  winsim::Reset();
+  StartProgramWindow();
+  codepage = input.Byte() % 8;
+  usercodepage = input.Byte() % 2 ? 0x0419 : 0;
+  uint8_t which = input.Byte();
+  std::vector<winsim::ClipboardData> copied;
+  if (which & 1) copied.push_back({CF_TEXT, input.Block()});
+  if (which & 2) copied.push_back({CF_UNICODETEXT, input.Block()});
+  if (which & 4) copied.push_back({CF_LOCALE, input.Block()});
+  if (which & 8) copied.push_back(winsim::Picture());
+  if (copied.empty()) copied.push_back({CF_OEMTEXT, input.Block()});
+  winsim::CopyToClipboard(copied);
+  if (which & 16) winsim::HoldClipboardOpen();
+
+  Snapshot before = Stored();
+  ConvertClipboard();
+  Snapshot after = Stored();
+
+  Expect(!winsim::ClipboardOpenByProgram(), "clipboard left open");
+  Expect(winsim::ProgramBlocks() == 0, "block leaked");
+  Expect(winsim::Violations().empty(), "contract violation");
+  if (!(after == before)) ExpectOnlyText(after);
+  return 0;
+}
