@@ -111,9 +111,12 @@ void StopOtherProgramWindow(HWND window) {
 
 void ResetSystem() {
   // The clipboard is the one thing a case can leave behind across processes.
-  if (OpenClipboard(NULL)) {
+  // Wine's clipboard manager may hold it open for a moment after a change.
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 5000; Sleep(10)) {
+    if (!OpenClipboard(NULL)) continue;
     EmptyClipboard();
     CloseClipboard();
+    return;
   }
 }
 

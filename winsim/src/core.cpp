@@ -15,6 +15,7 @@ std::map<std::string, std::vector<DWORD>> injected;
 std::string commandline;
 std::uintptr_t nexthandle = 0x10000;
 DWORD lasterror = 0;
+DWORD tickcount = 0;
 }  // namespace
 
 void Record(const std::string &entry) { timeline.push_back(entry); }
@@ -74,6 +75,7 @@ void ResetCore() {
   injected.clear();
   commandline.clear();
   lasterror = 0;
+  tickcount = 0;
 }
 
 }  // namespace winsim::detail
@@ -94,7 +96,12 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
   return ProgramModule();
 }
 
-DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(timeline.size()); }
+// Time passes only when the program waits: Sleep moves the clock on at once.
+DWORD WINAPI GetTickCount(void) { return tickcount; }
+void WINAPI Sleep(DWORD ms) {
+  Record("Sleep(" + std::to_string(ms) + ")");
+  tickcount += ms;
+}
 
 namespace winsim {
 
