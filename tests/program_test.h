@@ -21,7 +21,9 @@ class ProgramTest : public ::testing::Test {
   // Starts the program with this command line and runs it until it ends.
   static int Run(const char *commandline = "\"C:\\Program Files\\Tamsel\\tamsel.exe\"") {
     winsim::SetCommandLine(commandline);
-    return WinMain(GetModuleHandleA(NULL), NULL, const_cast<LPSTR>(""), SW_SHOWNORMAL);
+    int code = WinMain(GetModuleHandleA(NULL), NULL, const_cast<LPSTR>(""), SW_SHOWNORMAL);
+    winsim::CheckProgramEnd();
+    return code;
   }
 
   // The running program is told to quit, as a start with the quit switch does.

@@ -57,6 +57,10 @@ void ChooseMenuItem(UINT_PTR id);
 // quit switch does; sent from outside the program's own thread.
 void PostFromOtherProcess(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
+// The program has ended: what it opened or allocated and did not close or
+// free (the clipboard, registry keys, memory blocks) is a violation.
+void CheckProgramEnd();
+
 // --- inspection ---------------------------------------------------------------
 const std::vector<std::string> &Timeline();
 void ClearTimeline();

@@ -6,6 +6,8 @@
 
 #include "internal.h"
 #include "winsim.h"
+#include "winsim_clipboard.h"
+#include "winsim_registry.h"
 
 namespace winsim::detail {
 namespace {
@@ -120,6 +122,14 @@ void Reset() {
 }
 
 void SetCommandLine(const char *text) { commandline = text; }
+
+void CheckProgramEnd() {
+  if (ClipboardOpenByProgram()) Violation("the program ended with the clipboard open");
+  if (int keys = OpenRegistryHandles())
+    Violation("the program ended with " + std::to_string(keys) + " registry key(s) open");
+  if (int blocks = ProgramBlocks())
+    Violation("the program ended with " + std::to_string(blocks) + " memory block(s) not freed");
+}
 
 void FailNext(const std::string &function, DWORD error) { injected[function].push_back(error); }
 
