@@ -3,6 +3,7 @@
 #include "app/iconca.h"
 #include "paste/activation.h"
 #include "paste/clipboard.h"
+#include "paste/pasteactions.h"
 #include "settings/settings.h"
 
 #include <shellapi.h>
@@ -11,12 +12,14 @@ namespace {
 const char AboutTitle[] = "Tamsel v4";
 const char AboutCredits[] = "Вставка текста из буфера обмена без форматирования.";
 
-typedef void (*HotkeyHandler)();
+typedef void (*HotkeyHandler)(WPARAM id);
+
+void OnActivationHotkey(WPARAM) { ToggleActivation(); }
 
 // What each hotkey id does; ids 5 and 6 are never registered.
 const HotkeyHandler hotkeyhandlers[ActivationHotkeyId + 1] = {
-    nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, nullptr, nullptr, ToggleActivation,
+    nullptr, HandlePasteHotkey, HandlePasteHotkey, HandlePasteHotkey, HandlePasteHotkey,
+    nullptr, nullptr,           HandlePasteHotkey, HandlePasteHotkey, OnActivationHotkey,
 };
 
 // The activation state changes only through the WM_HOTKEY handler, so every
@@ -24,7 +27,7 @@ const HotkeyHandler hotkeyhandlers[ActivationHotkeyId + 1] = {
 void SendToggle() { SendMessageA(mainwindow, WM_HOTKEY, ActivationHotkeyId, 0); }
 
 void OnHotkey(WPARAM id) {
-  if (id <= ActivationHotkeyId && hotkeyhandlers[id]) hotkeyhandlers[id]();
+  if (id <= ActivationHotkeyId && hotkeyhandlers[id]) hotkeyhandlers[id](id);
 }
 
 void ShowTrayMenu() {

@@ -137,13 +137,13 @@ TEST_F(ActivationTest, DeactivationUnregistersAllPasteIdsDownwardAndKeepsActivat
 }
 
 TEST_F(ActivationTest, ActivationHotkeyPressedTogglesInBothStates) {
-  WhileRunning([] {
+  winsim::Script([] {
     activekey = 0x0641;
     activekeymods = HotkeyFlagsToMods(activekey);
     RegisterActivationHotkey();
     EXPECT_TRUE(winsim::PressHotkey(MOD_ALT | MOD_CONTROL, 'A'));
   });
-  WhileRunning([] {
+  winsim::Script([] {
     EXPECT_EQ(hotkeysactive, 0);
     EXPECT_TRUE(winsim::PressHotkey(MOD_ALT | MOD_CONTROL, 'A'));
   });

@@ -32,7 +32,8 @@ class ProgramTest : public ::testing::Test {
         [] { winsim::PostFromOtherProcess(FindWindowA("Tamsel", NULL), WM_DESTROY, 0, 0); });
   }
 
-  // Runs `check` while the program waits for messages, then quits it.
+  // The last step of a run: `check` while the program waits, then the quit.
+  // Steps before it go in winsim::Script.
   static void WhileRunning(std::function<void()> check) {
     winsim::Script(std::move(check));
     ThenQuit();

@@ -58,7 +58,7 @@ TEST_F(TrayTest, ToggleSwapsIconAndLabelAndTwoTogglesRestoreThem) {
 }
 
 TEST_F(TrayTest, LeftClickTogglesWhenIconClickIsSet) {
-  WhileRunning([] {
+  winsim::Script([] {
     ASSERT_EQ(iconclick, 1);
     winsim::ClickTrayIcon(12, WM_LBUTTONDOWN);
   });
@@ -71,7 +71,7 @@ TEST_F(TrayTest, LeftClickTogglesWhenIconClickIsSet) {
 
 TEST_F(TrayTest, MenuChoiceArrivesAsCommand) {
   winsim::ChooseMenuItem(ActivationCommandId);
-  WhileRunning([] { winsim::ClickTrayIcon(12, WM_RBUTTONDOWN); });
+  winsim::Script([] { winsim::ClickTrayIcon(12, WM_RBUTTONDOWN); });
   WhileRunning([] { EXPECT_EQ(hotkeysactive, 0); });
   Run();
   EXPECT_TRUE(InOrder(winsim::Timeline(),

@@ -46,8 +46,10 @@ void HoldHotkey(UINT modifiers, UINT vk);
 // --- what happens while the program waits ---------------------------------
 // Steps run one at a time whenever GetMessageA finds the queue empty.
 void Script(std::function<void()> step);
+size_t ScriptStepsLeft();
 // The user presses a combination: WM_HOTKEY goes to the window holding it.
-// Returns true when one of the program's windows holds it.
+// Returns true when one of the program's windows holds it. The keys stay
+// down until the next press (see winsim_keyboard.h).
 bool PressHotkey(UINT modifiers, UINT vk);
 // The user clicks the program's tray icon `id`: the shell posts its callback.
 bool ClickTrayIcon(UINT id, UINT mousemessage);
@@ -58,7 +60,8 @@ void ChooseMenuItem(UINT_PTR id);
 void PostFromOtherProcess(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // The program has ended: what it opened or allocated and did not close or
-// free (the clipboard, registry keys, memory blocks) is a violation.
+// free (the clipboard, registry keys, memory blocks), and script steps it
+// ended before, are violations.
 void CheckProgramEnd();
 
 // --- inspection ---------------------------------------------------------------

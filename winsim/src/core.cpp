@@ -124,6 +124,8 @@ void Reset() {
 void SetCommandLine(const char *text) { commandline = text; }
 
 void CheckProgramEnd() {
+  if (size_t steps = ScriptStepsLeft())
+    Violation("the program ended before " + std::to_string(steps) + " script step(s) ran");
   if (ClipboardOpenByProgram()) Violation("the program ended with the clipboard open");
   if (int keys = OpenRegistryHandles())
     Violation("the program ended with " + std::to_string(keys) + " registry key(s) open");

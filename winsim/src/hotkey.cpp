@@ -14,6 +14,16 @@ std::vector<HotkeyInfo> hotkeys;
 
 void ResetHotkeys() { hotkeys.clear(); }
 
+HotkeyCatch CatchHotkey(UINT modifiers, UINT vk) {
+  for (auto &h : hotkeys)
+    if (h.vk == vk && h.modifiers == (modifiers & kModifierMask)) {
+      if (h.foreign) return HotkeyCatch::Foreign;
+      PostMessageA(h.window, WM_HOTKEY, static_cast<WPARAM>(h.id), MAKELPARAM(h.modifiers, h.vk));
+      return HotkeyCatch::Program;
+    }
+  return HotkeyCatch::None;
+}
+
 void HotkeysOnWindowDestroyed(HWND window) {
   hotkeys.erase(std::remove_if(hotkeys.begin(), hotkeys.end(),
                                [&](const HotkeyInfo &h) { return h.window == window; }),
@@ -71,17 +81,6 @@ namespace winsim {
 
 void HoldHotkey(UINT modifiers, UINT vk) {
   hotkeys.push_back({NULL, -1, modifiers & kModifierMask, vk, true});
-}
-
-bool PressHotkey(UINT modifiers, UINT vk) {
-  Record("user presses " + Hex(modifiers) + "+" + Hex(vk));
-  for (auto &h : hotkeys)
-    if (h.vk == vk && h.modifiers == (modifiers & kModifierMask)) {
-      if (h.foreign) return false;
-      PostMessageA(h.window, WM_HOTKEY, static_cast<WPARAM>(h.id), MAKELPARAM(h.modifiers, h.vk));
-      return true;
-    }
-  return false;
 }
 
 std::vector<HotkeyInfo> Hotkeys() { return hotkeys; }

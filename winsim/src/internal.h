@@ -44,6 +44,11 @@ void ResetRegistry();
 void ResetControls();
 void ResetLocale();
 
+// A key press with these modifiers down: the holder of the combination, if
+// any, catches it; a window of the program gets WM_HOTKEY posted (hotkey.cpp).
+enum class HotkeyCatch { None, Program, Foreign };
+HotkeyCatch CatchHotkey(UINT modifiers, UINT vk);
+
 // Hooks run when a window is destroyed.
 void HotkeysOnWindowDestroyed(HWND window);
 void ClipboardOnWindowDestroyed(HWND window);

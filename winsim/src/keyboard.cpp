@@ -1,15 +1,93 @@
-// Keyboard layouts: each thread has one, 0x04190419 (Russian) unless a test
-// gives it another. Synthetic input is not modelled yet.
+// Keyboard layouts, the key state and the road of a key event: each thread
+// has a layout, 0x04190419 (Russian) unless a test gives it another; a key
+// press is caught by the hotkey its combination makes, or reaches the
+// focused application (see winsim_keyboard.h).
+#include <array>
 #include <map>
+#include <set>
+#include <vector>
 
 #include "internal.h"
 #include "winsim.h"
 #include "winsim_clipboard.h"
+#include "winsim_keyboard.h"
 
 namespace winsim::detail {
 namespace {
 const HKL kDefaultLayout = reinterpret_cast<HKL>(std::uintptr_t(0x04190419));
 std::map<DWORD, HKL> layouts;
+
+constexpr BYTE kLeftWin = 0x5B;
+constexpr BYTE kRightWin = 0x5C;
+
+// Set 1 scan codes of the keys of a US keyboard (a Russian one has the same
+// keys); map type 0 gives these, 0 for a key without one.
+const std::map<BYTE, BYTE> kScanCodes = {
+    {0x08, 0x0E},      {0x09, 0x0F}, {0x0D, 0x1C},     {VK_SHIFT, 0x2A},  {VK_CONTROL, 0x1D},
+    {VK_MENU, 0x38},   {0x13, 0x45}, {0x14, 0x3A},     {0x1B, 0x01},      {0x20, 0x39},
+    {0x21, 0x49},      {0x22, 0x51}, {0x23, 0x4F},     {0x24, 0x47},      {0x25, 0x4B},
+    {0x26, 0x48},      {0x27, 0x4D}, {0x28, 0x50},     {0x2C, 0x54},      {VK_INSERT, 0x52},
+    {VK_DELETE, 0x53}, {'0', 0x0B},  {'1', 0x02},      {'2', 0x03},       {'3', 0x04},
+    {'4', 0x05},       {'5', 0x06},  {'6', 0x07},      {'7', 0x08},       {'8', 0x09},
+    {'9', 0x0A},       {'A', 0x1E},  {'B', 0x30},      {'C', 0x2E},       {'D', 0x20},
+    {'E', 0x12},       {'F', 0x21},  {'G', 0x22},      {'H', 0x23},       {'I', 0x17},
+    {'J', 0x24},       {'K', 0x25},  {'L', 0x26},      {'M', 0x32},       {'N', 0x31},
+    {'O', 0x18},       {'P', 0x19},  {'Q', 0x10},      {'R', 0x13},       {'S', 0x1F},
+    {'T', 0x14},       {'U', 0x16},  {'V', 0x2F},      {'W', 0x11},       {'X', 0x2D},
+    {'Y', 0x15},       {'Z', 0x2C},  {kLeftWin, 0x5B}, {kRightWin, 0x5C}, {0x70, 0x3B},
+    {0x71, 0x3C},      {0x72, 0x3D}, {0x73, 0x3E},     {0x74, 0x3F},      {0x75, 0x40},
+    {0x76, 0x41},      {0x77, 0x42}, {0x78, 0x43},     {0x79, 0x44},      {0x7A, 0x57},
+    {0x7B, 0x58},      {0x90, 0x45}, {0x91, 0x46},
+};
+
+std::array<bool, 256> down;
+std::vector<KeyEvent> synthetic;
+std::vector<KeyEvent> delivered;
+std::set<BYTE> userheld;  // keys of the last PressHotkey
+int pastes;
+
+UINT ModifiersDown() {
+  return (down[VK_MENU] ? MOD_ALT : 0) | (down[VK_CONTROL] ? MOD_CONTROL : 0) |
+         (down[VK_SHIFT] ? MOD_SHIFT : 0) | (down[kLeftWin] || down[kRightWin] ? MOD_WIN : 0);
+}
+
+BYTE ScanCode(BYTE vk) {
+  auto found = kScanCodes.find(vk);
+  return found != kScanCodes.end() ? found->second : 0;
+}
+
+int selfcaught;  // synthetic presses caught by the program's own hotkeys
+
+// A program that types its own hotkey gets WM_HOTKEY back and, handling it,
+// types it again: on Windows it never stops. After a few rounds winsim lets
+// the key through so that the test ends, with the violation.
+constexpr int kSelfCatchRounds = 5;
+
+HotkeyCatch CatchSynthetic(const KeyEvent &event) {
+  if (selfcaught >= kSelfCatchRounds) return HotkeyCatch::None;
+  HotkeyCatch caught = CatchHotkey(ModifiersDown(), event.vk);
+  if (caught == HotkeyCatch::Program && ++selfcaught == 1)
+    Violation("the program's own synthetic key press " + Hex(ModifiersDown()) + "+" +
+              Hex(event.vk) + " was caught by its own hotkey: it will handle its keystroke again");
+  return caught;
+}
+
+// One key event on its way: key state first, then a hotkey or the application.
+HotkeyCatch Route(const KeyEvent &event) {
+  HotkeyCatch caught = HotkeyCatch::None;
+  down[event.vk] = !event.up();
+  if (!event.up())
+    caught = event.synthetic ? CatchSynthetic(event) : CatchHotkey(ModifiersDown(), event.vk);
+  if (caught != HotkeyCatch::None) return caught;
+  delivered.push_back(event);
+  if (!event.up() && event.vk == 'V' && ModifiersDown() == MOD_CONTROL) ++pastes;
+  return caught;
+}
+
+void UserKey(BYTE vk, bool up) {
+  Record(std::string("user ") + (up ? "releases " : "presses ") + KeyName(vk));
+  Route({vk, ScanCode(vk), static_cast<DWORD>(up ? KEYEVENTF_KEYUP : 0), false});
+}
 
 // A thread exists when the program runs on it, one of the windows belongs to
 // it, or a test gave it a layout.
@@ -21,7 +99,15 @@ bool ThreadExists(DWORD thread) {
 }
 }  // namespace
 
-void ResetKeyboard() { layouts.clear(); }
+void ResetKeyboard() {
+  layouts.clear();
+  down.fill(false);
+  synthetic.clear();
+  delivered.clear();
+  userheld.clear();
+  pastes = 0;
+  selfcaught = 0;
+}
 
 // The layout a thread uses, whether or not it exists.
 HKL AssignedLayout(DWORD thread) {
@@ -46,6 +132,74 @@ HKL WINAPI GetKeyboardLayout(DWORD thread) {
   return layout;
 }
 
+void WINAPI keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
+  Record("keybd_event(" + Hex(vk) + ", " + Hex(scan) + ", " + Hex(flags) + ", " + Hex(extra) + ")");
+  KeyEvent event{vk, scan, flags, true};
+  synthetic.push_back(event);
+  Route(event);
+}
+
+// Map type 0 (virtual key to scan code) and 1 (back); the others are not
+// modelled and give 0.
+UINT WINAPI MapVirtualKeyA(UINT code, UINT maptype) {
+  UINT result = 0;
+  if (maptype == MAPVK_VK_TO_VSC && code < 256) result = ScanCode(static_cast<BYTE>(code));
+  if (maptype == 1)
+    for (auto at = kScanCodes.begin(); at != kScanCodes.end() && !result; ++at)
+      if (at->second == code) result = at->first;
+  Record("MapVirtualKeyA(" + Hex(code) + ", " + Hex(maptype) + ") = " + Hex(result));
+  return result;
+}
+
 namespace winsim {
 void SetKeyboardLayout(DWORD thread, HKL layout) { layouts[thread] = layout; }
+
+bool PressHotkey(UINT modifiers, UINT vk) {
+  ReleaseUserKeys();
+  Record("user presses " + Hex(modifiers) + "+" + Hex(vk));
+  const std::pair<UINT, BYTE> modifierkeys[] = {
+      {MOD_CONTROL, VK_CONTROL}, {MOD_ALT, VK_MENU}, {MOD_SHIFT, VK_SHIFT}, {MOD_WIN, kLeftWin}};
+  for (const auto &[flag, key] : modifierkeys)
+    if (modifiers & flag) userheld.insert(key);
+  // The modifiers go down first, as a person presses them.
+  for (const auto &[flag, key] : modifierkeys)
+    if (modifiers & flag) Route({key, ScanCode(key), 0, false});
+  BYTE key = static_cast<BYTE>(vk);
+  userheld.insert(key);
+  return Route({key, ScanCode(key), 0, false}) == HotkeyCatch::Program;
+}
+
+void ReleaseUserKeys() {
+  for (BYTE key : userheld)
+    if (down[key]) UserKey(key, true);
+  userheld.clear();
+}
+
+std::vector<KeyEvent> SyntheticKeys() { return synthetic; }
+std::vector<KeyEvent> DeliveredKeys() { return delivered; }
+int PastesSeen() { return pastes; }
+bool KeyDown(BYTE vk) { return down[vk]; }
+
+std::string KeyName(BYTE vk) {
+  switch (vk) {
+    case VK_SHIFT:
+      return "Shift";
+    case VK_CONTROL:
+      return "Ctrl";
+    case VK_MENU:
+      return "Alt";
+    case VK_INSERT:
+      return "Insert";
+    case kLeftWin:
+      return "Win";
+    default:
+      break;
+  }
+  if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) return std::string(1, char(vk));
+  return Hex(vk);
+}
+
+std::string Describe(const KeyEvent &event) {
+  return KeyName(event.vk) + (event.up() ? " up" : " down");
+}
 }  // namespace winsim

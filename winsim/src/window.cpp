@@ -432,6 +432,8 @@ std::vector<MSG> ForeignMessages(HWND window) {
 
 void Script(std::function<void()> step) { script.push_back(std::move(step)); }
 
+size_t ScriptStepsLeft() { return script.size(); }
+
 void PostFromOtherProcess(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   PostMessageA(window, message, wparam, lparam);
 }

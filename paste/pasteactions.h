@@ -1,0 +1,16 @@
+// What the paste and clean hotkeys do: rewrite the clipboard to plain text
+// and make the focused application paste it with a synthetic Ctrl+V.
+#pragma once
+
+#include <windows.h>
+
+// The action of hotkey ids 1 to 8 (5 and 6 do nothing); only while the paste
+// hotkeys are active.
+void HandlePasteHotkey(WPARAM id);
+
+// One synthetic key event, a press or a release.
+void SendKey(BYTE vk, bool up);
+
+// Presses V. Guarded, the program's hotkey `id` is itself Ctrl+V and would
+// catch the press, so it is taken away for the one keystroke.
+void PressPasteKey(int id, bool guarded);

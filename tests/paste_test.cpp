@@ -1,0 +1,317 @@
+// The paste and clean actions, run inside the real program: the user presses
+// a hotkey, the program rewrites the clipboard and types Ctrl+V, and winsim
+// shows what the focused application received.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "paste/activation.h"
+#include "program_test.h"
+#include "settings/settings.h"
+#include "winsim_clipboard.h"
+#include "winsim_keyboard.h"
+#include "winsim_registry.h"
+
+namespace {
+using Keys = std::vector<std::string>;
+using Formats = std::vector<UINT>;
+
+const char SettingsKey[] = "HKCU\\Software\\Tamsel";
+const UINT RichText = 0xC0A1;
+
+// A word processor's copy: formatted text beside the plain one.
+void CopyFormattedText() {
+  winsim::CopyToClipboard({{RichText, {'{', '\\', 'r', 't', 'f', '1', '}', 0}},
+                           winsim::UnicodeText(u"Привет"),
+                           winsim::LocaleData(0x0419)});
+}
+
+// What the default code-page mode leaves: single-byte text and its locale.
+bool Converted() { return winsim::StoredClipboardFormats() == Formats{CF_TEXT, CF_LOCALE}; }
+
+Keys Names(const std::vector<winsim::KeyEvent> &events) {
+  Keys names;
+  for (const auto &e : events) names.push_back(winsim::Describe(e));
+  return names;
+}
+
+Keys Synthetic() { return Names(winsim::SyntheticKeys()); }
+
+// The timeline from the first synthetic key event to the last.
+std::vector<std::string> DuringKeystrokes() {
+  const auto &timeline = winsim::Timeline();
+  auto isKey = [](const std::string &t) { return t.rfind("keybd_event(", 0) == 0; };
+  auto first = std::find_if(timeline.begin(), timeline.end(), isKey);
+  auto last = std::find_if(timeline.rbegin(), timeline.rend(), isKey);
+  if (first == timeline.end()) return {};
+  return std::vector<std::string>(first, last.base());
+}
+
+bool ProgramHolds(int id, UINT modifiers, UINT vk) {
+  for (const auto &h : winsim::Hotkeys())
+    if (!h.foreign && h.id == id && h.modifiers == modifiers && h.vk == vk) return true;
+  return false;
+}
+
+std::string Key(BYTE vk, BYTE scan, bool up) {
+  return "keybd_event(" + Hex(vk) + ", " + Hex(scan) + ", " + (up ? "0x2" : "0x0") + ", 0x0)";
+}
+const std::string CtrlDown = Key(VK_CONTROL, 0x1D, false);
+const std::string VDown = Key('V', 0x2F, false);
+const std::string VUp = Key('V', 0x2F, true);
+
+class PasteTest : public ProgramTest {
+ protected:
+  static void Setting(const char *name, DWORD value) {
+    winsim::SetRegistryDword(SettingsKey, name, value);
+  }
+
+  // Starts the program, the user presses the combination once, `after` looks
+  // at the running program once the hotkey was handled, and it quits.
+  static void PressAndQuit(UINT modifiers, UINT vk, std::function<void()> after = {}) {
+    winsim::Script([=] { EXPECT_TRUE(winsim::PressHotkey(modifiers, vk)); });
+    WhileRunning([=] {
+      if (after) after();
+    });
+    EXPECT_EQ(Run(), 0);
+  }
+};
+
+// --- the gate ---------------------------------------------------------------------
+
+TEST_F(PasteTest, InactiveProgramIgnoresEveryPasteId) {
+  Setting("active", 0);
+  Setting("hookkey", ModeStandardKeys);
+  CopyFormattedText();
+  WhileRunning([] {
+    ASSERT_EQ(hotkeysactive, 0);
+    for (WPARAM id = 1; id <= 8; ++id) PostMessageA(Main(), WM_HOTKEY, id, 0);
+  });
+  Run();
+  EXPECT_TRUE(winsim::SyntheticKeys().empty());
+  EXPECT_EQ(Count(winsim::Timeline(), "OpenClipboard"), 0);
+  EXPECT_EQ(winsim::StoredClipboardFormats(), (Formats{RichText, CF_UNICODETEXT, CF_LOCALE}));
+}
+
+// The user presses the hotkey and switches off before the program gets to it.
+TEST_F(PasteTest, HotkeyQueuedBeforeDeactivationDoesNothing) {
+  CopyFormattedText();
+  WhileRunning([] {
+    EXPECT_TRUE(winsim::PressHotkey(MOD_ALT, VK_INSERT));
+    SendMessageA(Main(), WM_HOTKEY, ActivationHotkeyId, 0);
+  });
+  Run();
+  EXPECT_EQ(Count(winsim::Timeline(), "dispatch WM_HOTKEY(Tamsel, 0x7"), 1);
+  EXPECT_TRUE(winsim::SyntheticKeys().empty());
+  EXPECT_FALSE(Converted());
+}
+
+TEST_F(PasteTest, IdsZeroFiveSixAndUnknownDoNothingButReachDefWindowProc) {
+  Setting("hookkey", ModeStandardKeys);
+  CopyFormattedText();
+  WhileRunning([] {
+    for (WPARAM id : {0, 5, 6, 10, 0x1234}) PostMessageA(Main(), WM_HOTKEY, id, 0);
+  });
+  Run();
+  EXPECT_TRUE(winsim::SyntheticKeys().empty());
+  EXPECT_EQ(Count(winsim::Timeline(), "OpenClipboard"), 0);
+  EXPECT_TRUE(InOrder(winsim::Timeline(), {"DefWindowProcA WM_HOTKEY(Tamsel, 0x0, 0x0)",
+                                           "DefWindowProcA WM_HOTKEY(Tamsel, 0x5, 0x0)",
+                                           "DefWindowProcA WM_HOTKEY(Tamsel, 0x6, 0x0)"}));
+}
+
+// --- mode 2: the standard keys paste plain text ---------------------------------------
+
+TEST_F(PasteTest, StandardCtrlVConvertsAndPastesOnceWithHotkeyRestored) {
+  Setting("hookkey", ModeStandardKeys);
+  CopyFormattedText();
+  PressAndQuit(MOD_CONTROL, 'V');
+  EXPECT_TRUE(Converted());
+  EXPECT_EQ(winsim::PastesSeen(), 1);
+  EXPECT_EQ(Synthetic(), (Keys{"Ctrl down", "V down", "V up"}));
+  EXPECT_TRUE(InOrder(winsim::Timeline(),
+                      {"CloseClipboard() = 1", CtrlDown, "UnregisterHotKey(Tamsel, 1) = 1", VDown,
+                       "RegisterHotKey(Tamsel, 1, 0x2, 0x56) = 1", VUp}));
+  // The program's own V did not come back to it as a second Ctrl+V hotkey.
+  EXPECT_EQ(Count(winsim::Timeline(), "dispatch WM_HOTKEY"), 1);
+}
+
+TEST_F(PasteTest, StandardCtrlVHotkeyIsRegisteredAgainAfterThePaste) {
+  Setting("hookkey", ModeStandardKeys);
+  CopyFormattedText();
+  winsim::Script([] { EXPECT_TRUE(winsim::PressHotkey(MOD_CONTROL, 'V')); });
+  WhileRunning([] {
+    EXPECT_TRUE(ProgramHolds(CtrlVHotkeyId, MOD_CONTROL, 'V'));
+    EXPECT_TRUE(winsim::PressHotkey(MOD_CONTROL, 'V'));  // and it still works
+  });
+  Run();
+  EXPECT_EQ(winsim::PastesSeen(), 2);
+  EXPECT_EQ(Count(winsim::Timeline(), "dispatch WM_HOTKEY(Tamsel, 0x1"), 2);
+}
+
+TEST_F(PasteTest, StandardAltVGivesAnOrdinaryPasteWithoutAlt) {
+  Setting("hookkey", ModeStandardKeys);
+  CopyFormattedText();
+  PressAndQuit(MOD_ALT, 'V', [] { EXPECT_TRUE(ProgramHolds(CtrlVHotkeyId, MOD_CONTROL, 'V')); });
+  EXPECT_EQ(winsim::StoredClipboardFormats(), (Formats{RichText, CF_UNICODETEXT, CF_LOCALE}));
+  EXPECT_EQ(Count(winsim::Timeline(), "OpenClipboard"), 0);
+  EXPECT_EQ(winsim::PastesSeen(), 1);  // V went down with Ctrl alone
+  Keys delivered = Names(winsim::DeliveredKeys());
+  ASSERT_FALSE(delivered.empty());
+  EXPECT_EQ(delivered.back(), "Alt down");
+  EXPECT_TRUE(winsim::KeyDown(VK_MENU));
+}
+
+// --- the fixed hotkeys of modes 1 and 2 ----------------------------------------------
+
+struct FixedCase {
+  const char *name;
+  BYTE mode;
+  UINT modifiers;
+  UINT vk;
+  bool converts;
+  Keys keys;
+};
+
+void PrintTo(const FixedCase &c, std::ostream *out) { *out << c.name; }
+
+class FixedHotkeyTest : public PasteTest, public ::testing::WithParamInterface<FixedCase> {};
+
+TEST_P(FixedHotkeyTest, SendsItsSequenceAndConvertsOnlyWhereTheModeSays) {
+  const FixedCase &c = GetParam();
+  Setting("hookkey", c.mode);
+  CopyFormattedText();
+  PressAndQuit(c.modifiers, c.vk);
+  EXPECT_EQ(Synthetic(), c.keys);
+  EXPECT_EQ(Converted(), c.converts);
+  EXPECT_EQ(winsim::PastesSeen(), 1);
+  if (c.converts) {
+    EXPECT_TRUE(InOrder(winsim::Timeline(), {"CloseClipboard() = 1", CtrlDown}));
+  }
+  // Only mode 2 holds Ctrl+V, and only then is it taken away for the keystroke.
+  bool guarded = c.mode == ModeStandardKeys;
+  EXPECT_EQ(Count(DuringKeystrokes(), "UnregisterHotKey(Tamsel, 1) = 1"), guarded ? 1 : 0);
+  EXPECT_EQ(Count(DuringKeystrokes(), "RegisterHotKey(Tamsel, 1, 0x2, 0x56) = 1"), guarded ? 1 : 0);
+}
+
+const Keys InsertAltSequence = {"Insert up", "Alt up",  "Ctrl down", "V down",
+                                "V up",      "Ctrl up", "Alt down"};
+const Keys VAltSequence = {"V up", "Alt up", "Ctrl down", "V down", "V up", "Ctrl up", "Alt down"};
+const Keys InsertShiftSequence = {"Insert up", "Shift up", "Ctrl down", "V down",
+                                  "V up",      "Ctrl up",  "Shift down"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, FixedHotkeyTest,
+    ::testing::Values(
+        FixedCase{"AltKeysAltInsert", ModeAltKeys, MOD_ALT, VK_INSERT, true, InsertAltSequence},
+        FixedCase{"AltKeysAltV", ModeAltKeys, MOD_ALT, 'V', true, VAltSequence},
+        FixedCase{"StandardAltInsert", ModeStandardKeys, MOD_ALT, VK_INSERT, false,
+                  InsertAltSequence},
+        FixedCase{"StandardAltV", ModeStandardKeys, MOD_ALT, 'V', false, VAltSequence},
+        FixedCase{"StandardShiftInsert", ModeStandardKeys, MOD_SHIFT, VK_INSERT, true,
+                  InsertShiftSequence},
+        FixedCase{"StandardCtrlV",
+                  ModeStandardKeys,
+                  MOD_CONTROL,
+                  'V',
+                  true,
+                  {"Ctrl down", "V down", "V up"}}),
+    [](const ::testing::TestParamInfo<FixedCase> &info) { return std::string(info.param.name); });
+
+// --- mode 5: the user's paste hotkey ---------------------------------------------------
+
+TEST_F(PasteTest, DefaultAltInsertPressesAltAgainBeforeReleasingCtrl) {
+  CopyFormattedText();
+  PressAndQuit(MOD_ALT, VK_INSERT);
+  EXPECT_TRUE(Converted());
+  EXPECT_EQ(Synthetic(),
+            (Keys{"Insert up", "Alt up", "Ctrl down", "V down", "V up", "Alt down", "Ctrl up"}));
+  EXPECT_EQ(winsim::PastesSeen(), 1);
+  EXPECT_EQ(Count(DuringKeystrokes(), "RegisterHotKey"), 0);
+  EXPECT_EQ(Count(DuringKeystrokes(), "UnregisterHotKey"), 0);
+  EXPECT_TRUE(InOrder(winsim::Timeline(),
+                      {"dispatch WM_HOTKEY(Tamsel, 0x7, 0x2d0001)", "CloseClipboard() = 1",
+                       Key(VK_INSERT, 0x52, true), Key(VK_MENU, 0x38, true), CtrlDown, VDown, VUp,
+                       Key(VK_MENU, 0x38, false), Key(VK_CONTROL, 0x1D, true),
+                       "DefWindowProcA WM_HOTKEY(Tamsel, 0x7, 0x2d0001)"}));
+}
+
+TEST_F(PasteTest, EveryEventCarriesItsScanCodeAndNeverTheExtendedFlag) {
+  CopyFormattedText();
+  PressAndQuit(MOD_ALT, VK_INSERT);
+  auto events = winsim::SyntheticKeys();
+  ASSERT_EQ(events.size(), 7u);
+  for (const auto &e : events) {
+    EXPECT_EQ(e.scan, MapVirtualKeyA(e.vk, 0)) << winsim::Describe(e);
+    EXPECT_EQ(e.flags & ~static_cast<DWORD>(KEYEVENTF_KEYUP), 0u) << winsim::Describe(e);
+  }
+  EXPECT_EQ(events[0].scan, 0x52);  // Insert, without its extended prefix
+}
+
+TEST_F(PasteTest, UserCtrlVIsGuardedAndLeavesCtrlDown) {
+  Setting("keycp", 0x0256);
+  CopyFormattedText();
+  PressAndQuit(MOD_CONTROL, 'V',
+               [] { EXPECT_TRUE(ProgramHolds(UserPasteHotkeyId, MOD_CONTROL, 'V')); });
+  EXPECT_TRUE(Converted());
+  EXPECT_EQ(Synthetic(), (Keys{"V up", "Ctrl down", "V down", "V up"}));
+  EXPECT_TRUE(InOrder(winsim::Timeline(), {VUp, CtrlDown, "UnregisterHotKey(Tamsel, 7) = 1", VDown,
+                                           "RegisterHotKey(Tamsel, 7, 0x2, 0x56) = 1", VUp}));
+  EXPECT_TRUE(winsim::KeyDown(VK_CONTROL));
+  EXPECT_EQ(winsim::PastesSeen(), 1);
+  EXPECT_EQ(Count(winsim::Timeline(), "dispatch WM_HOTKEY"), 1);
+}
+
+TEST_F(PasteTest, UserCtrlShiftVIsNotGuardedAndKeepsCtrlDown) {
+  Setting("keycp", 0x0356);
+  CopyFormattedText();
+  PressAndQuit(MOD_CONTROL | MOD_SHIFT, 'V');
+  EXPECT_TRUE(Converted());
+  EXPECT_EQ(Synthetic(), (Keys{"V up", "Shift up", "Ctrl down", "V down", "V up", "Shift down"}));
+  EXPECT_EQ(Count(DuringKeystrokes(), "UnregisterHotKey"), 0);
+  EXPECT_TRUE(winsim::KeyDown(VK_CONTROL));
+  EXPECT_TRUE(winsim::KeyDown(VK_SHIFT));
+  EXPECT_EQ(winsim::PastesSeen(), 1);
+}
+
+// A combination with Ctrl but another key: Ctrl stays down, nothing is guarded.
+TEST_F(PasteTest, UserCtrlAltKeyReleasesOnlyAltAndTheKey) {
+  Setting("keycp", 0x0651);  // Ctrl+Alt+Q
+  CopyFormattedText();
+  PressAndQuit(MOD_CONTROL | MOD_ALT, 'Q');
+  EXPECT_EQ(Synthetic(), (Keys{"Q up", "Alt up", "Ctrl down", "V down", "V up", "Alt down"}));
+  EXPECT_EQ(winsim::PastesSeen(), 1);
+}
+
+TEST_F(PasteTest, PictureOnlyClipboardIsLeftAloneAndCtrlVStillSent) {
+  winsim::CopyToClipboard({winsim::Picture()});
+  PressAndQuit(MOD_ALT, VK_INSERT);
+  EXPECT_EQ(winsim::StoredClipboardFormats(), Formats{CF_DIB});
+  EXPECT_EQ(Count(winsim::Timeline(), "EmptyClipboard"), 0);
+  EXPECT_EQ(Synthetic().size(), 7u);
+  EXPECT_EQ(winsim::PastesSeen(), 1);
+}
+
+// Another program holding the clipboard open: the paste goes ahead all the same.
+TEST_F(PasteTest, ClipboardHeldOpenElsewhereStillPastes) {
+  CopyFormattedText();
+  winsim::HoldClipboardOpen();
+  WhileRunning([] { EXPECT_TRUE(winsim::PressHotkey(MOD_ALT, VK_INSERT)); });
+  Run();
+  winsim::ReleaseHeldClipboard();
+  EXPECT_FALSE(Converted());
+  EXPECT_EQ(winsim::PastesSeen(), 1);
+}
+
+// --- mode 6: the clean hotkey -----------------------------------------------------------
+
+TEST_F(PasteTest, CleanHotkeyConvertsAndSendsNoKey) {
+  Setting("hookkey", ModeUserClean);
+  CopyFormattedText();
+  PressAndQuit(MOD_CONTROL, 'D');
+  EXPECT_TRUE(Converted());
+  EXPECT_TRUE(winsim::SyntheticKeys().empty());
+  EXPECT_EQ(Count(winsim::Timeline(), "MapVirtualKeyA"), 0);
+}
+
+}  // namespace

@@ -1,0 +1,64 @@
+// The test-facing side of winsim's keyboard: the keys held down, what the
+// program's synthetic input did, and what reached the application with the
+// keyboard focus.
+//
+// What the system does with a key press, real or synthetic (keybd_event), as
+// Windows and Wine do it:
+// - The key state changes first: the key is down until its key-up comes.
+// - A press whose key, together with the modifiers down at that moment (Ctrl,
+//   Alt, Shift, Win: VK_CONTROL, VK_MENU, VK_SHIFT, VK_LWIN or VK_RWIN), makes
+//   a registered hotkey is caught: WM_HOTKEY is posted to the holder's window
+//   and the focused application never sees the press. A program that
+//   synthesises the keys of its own hotkey thus gets its own WM_HOTKEY back,
+//   and, typing them again when it handles it, for ever: that is a
+//   violation, and after five rounds winsim lets the press through so that
+//   the test ends.
+// - Everything else, key-ups of hotkeys included, reaches the focused
+//   application.
+//
+// The user pressing a hotkey (winsim::PressHotkey) goes the same way: the
+// modifiers go down (the application sees them, as it does on Windows), then
+// the main key, which the hotkey catches. The user keeps holding the keys
+// while the program handles the message, so the key state shows them down;
+// the next PressHotkey, or ReleaseUserKeys, lets go of them first.
+//
+// Not modelled: auto-repeat, the left/right modifier codes (VK_LSHIFT ...) as
+// separate keys, GetKeyState/GetAsyncKeyState, low-level hooks, SendInput,
+// character translation (WM_CHAR) and the application's own reaction beyond
+// recognising a paste.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace winsim {
+
+struct KeyEvent {
+  BYTE vk;
+  BYTE scan;
+  DWORD flags;     // KEYEVENTF_* as given
+  bool synthetic;  // from keybd_event (else the user's own keys)
+  bool up() const { return (flags & KEYEVENTF_KEYUP) != 0; }
+};
+
+// Every keybd_event call of the program, in order.
+std::vector<KeyEvent> SyntheticKeys();
+// The key events the focused application received, in order: the user's and
+// the synthetic ones that no hotkey caught.
+std::vector<KeyEvent> DeliveredKeys();
+// How many pastes the application saw: V pressed while Ctrl was down and Alt,
+// Shift and Win were up.
+int PastesSeen();
+// Whether the system's key state shows the key down.
+bool KeyDown(BYTE vk);
+// The user lets go of the keys of the last PressHotkey still down; the
+// application receives their key-ups.
+void ReleaseUserKeys();
+
+// "Insert up", "Ctrl down", "V down", "0x41 up": a key event as tests name it.
+std::string KeyName(BYTE vk);
+std::string Describe(const KeyEvent &event);
+
+}  // namespace winsim
