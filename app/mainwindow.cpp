@@ -4,7 +4,9 @@
 #include "paste/activation.h"
 #include "paste/clipboard.h"
 #include "paste/pasteactions.h"
+#include "settings/myregistry.h"
 #include "settings/settings.h"
+#include "settingspage/form_parametr.h"
 
 #include <shellapi.h>
 
@@ -51,8 +53,48 @@ void OnTrayNotify(LPARAM mouse) {
   }
 }
 
-void OnCommand(WPARAM command) {
+// The page exists exactly while the window is visible: it is never built twice.
+void OpenSettings() {
+  if (IsWindowVisible(mainwindow)) {
+    SetForegroundWindow(mainwindow);
+    return;
+  }
+  BuildSettingsPage();
+  ShowWindow(mainwindow, SW_SHOW);
+}
+
+// The settings change in memory before they are saved; the activation state
+// stays what it was, with the hotkeys of the (possibly new) mode.
+void AcceptSettings() {
+  ShowWindow(mainwindow, SW_HIDE);
+  ReadSettingsPage();
+  DestroySettingsPage();
+  SaveSettings();
+  UnregisterPasteHotkeys();
+  UnregisterHotKey(mainwindow, ActivationHotkeyId);
+  hotkeysactive ^= 1;
+  SendToggle();
+  RegisterActivationHotkey();
+}
+
+void CancelSettings() {
+  ShowWindow(mainwindow, SW_HIDE);
+  DestroySettingsPage();
+}
+
+// A click on the page's buttons arrives with the button's handle.
+void OnPageCommand(LPARAM control) {
+  if (!control) return;
+  HWND button = reinterpret_cast<HWND>(control);
+  if (button == okbutton) AcceptSettings();
+  if (button == cancelbutton) CancelSettings();
+}
+
+void OnCommand(WPARAM command, LPARAM control) {
   switch (command) {
+    case SettingsCommandId:
+      OpenSettings();
+      break;
     case ActivationCommandId:
       SendToggle();
       break;
@@ -63,6 +105,7 @@ void OnCommand(WPARAM command) {
       ShellAboutA(NULL, AboutTitle, AboutCredits, mainicon);
       break;
     default:
+      OnPageCommand(control);
       break;
   }
 }
@@ -74,7 +117,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
       PostQuitMessage(0);
       return 0;
     case WM_COMMAND:
-      OnCommand(wparam);
+      OnCommand(wparam, lparam);
       break;
     case WM_HOTKEY:
       OnHotkey(wparam);

@@ -66,6 +66,17 @@ std::string MessageName(UINT message) {
       {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"},
       {WM_RBUTTONDOWN, "WM_RBUTTONDOWN"},
       {WM_PASTE, "WM_PASTE"},
+      {WM_GETFONT, "WM_GETFONT"},
+      {BM_GETCHECK, "BM_GETCHECK"},
+      {BM_SETCHECK, "BM_SETCHECK"},
+      {CB_ADDSTRING, "CB_ADDSTRING"},
+      {CB_GETCOUNT, "CB_GETCOUNT"},
+      {CB_GETCURSEL, "CB_GETCURSEL"},
+      {CB_GETLBTEXT, "CB_GETLBTEXT"},
+      {CB_SETCURSEL, "CB_SETCURSEL"},
+      {WM_USER + 1, "HKM_SETHOTKEY"},
+      {WM_USER + 2, "HKM_GETHOTKEY"},
+      {WM_USER + 3, "HKM_SETRULES"},
   };
   auto found = names.find(message);
   return found != names.end() ? found->second : Hex(message);
@@ -118,6 +129,7 @@ void Reset() {
   ResetKeyboard();
   ResetRegistry();
   ResetControls();
+  ResetFonts();
   ResetLocale();
 }
 

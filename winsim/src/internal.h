@@ -53,6 +53,12 @@ HotkeyCatch CatchHotkey(UINT modifiers, UINT vk);
 void HotkeysOnWindowDestroyed(HWND window);
 void ClipboardOnWindowDestroyed(HWND window);
 
+// Fonts (gdi.cpp) and the controls that use them (controls.cpp).
+std::string FontName(HFONT font);
+bool FontAlive(HFONT font);
+bool FontUsedByLiveControl(HFONT font);
+void ResetFonts();
+
 std::string IconNameOf(HICON icon);
 std::string MenuName(HMENU menu);
 

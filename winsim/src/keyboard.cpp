@@ -2,6 +2,7 @@
 // has a layout, 0x04190419 (Russian) unless a test gives it another; a key
 // press is caught by the hotkey its combination makes, or reaches the
 // focused application (see winsim_keyboard.h).
+#include <algorithm>
 #include <array>
 #include <map>
 #include <set>
@@ -10,12 +11,16 @@
 #include "internal.h"
 #include "winsim.h"
 #include "winsim_clipboard.h"
+#include "winsim_controls.h"
 #include "winsim_keyboard.h"
 
 namespace winsim::detail {
 namespace {
 const HKL kDefaultLayout = reinterpret_cast<HKL>(std::uintptr_t(0x04190419));
 std::map<DWORD, HKL> layouts;
+std::vector<HKL> installed;  // the user's input languages, in the system's order
+const std::vector<HKL> kDefaultInstalled = {reinterpret_cast<HKL>(std::uintptr_t(0x04190419)),
+                                            reinterpret_cast<HKL>(std::uintptr_t(0x04090409))};
 
 constexpr BYTE kLeftWin = 0x5B;
 constexpr BYTE kRightWin = 0x5C;
@@ -101,6 +106,7 @@ bool ThreadExists(DWORD thread) {
 
 void ResetKeyboard() {
   layouts.clear();
+  installed = kDefaultInstalled;
   down.fill(false);
   synthetic.clear();
   delivered.clear();
@@ -132,6 +138,20 @@ HKL WINAPI GetKeyboardLayout(DWORD thread) {
   return layout;
 }
 
+// Count 0 asks how many there are; otherwise as many as fit are copied.
+int WINAPI GetKeyboardLayoutList(int count, HKL *list) {
+  int result = static_cast<int>(installed.size());
+  if (count > 0 && !list) {
+    Violation("GetKeyboardLayoutList into no buffer");
+    result = 0;
+  } else if (count > 0) {
+    result = std::min(count, result);
+    std::copy(installed.begin(), installed.begin() + result, list);
+  }
+  Record("GetKeyboardLayoutList(" + std::to_string(count) + ") = " + std::to_string(result));
+  return result;
+}
+
 void WINAPI keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
   Record("keybd_event(" + Hex(vk) + ", " + Hex(scan) + ", " + Hex(flags) + ", " + Hex(extra) + ")");
   KeyEvent event{vk, scan, flags, true};
@@ -153,6 +173,7 @@ UINT WINAPI MapVirtualKeyA(UINT code, UINT maptype) {
 
 namespace winsim {
 void SetKeyboardLayout(DWORD thread, HKL layout) { layouts[thread] = layout; }
+void SetInstalledLayouts(const std::vector<HKL> &list) { installed = list; }
 
 bool PressHotkey(UINT modifiers, UINT vk) {
   ReleaseUserKeys();

@@ -1,12 +1,28 @@
-// The user's default locale.
+// The user's default locale and the names of languages.
+#include <cstring>
+#include <map>
+
 #include "internal.h"
 #include "winsim.h"
+#include "winsim_controls.h"
 
 namespace winsim::detail {
 namespace {
 LCID userlocale = 0x0419;
+std::map<LCID, std::string> languagenames;
+
+// As a system with a Russian user interface names them.
+const std::map<LCID, std::string> kLanguageNames = {
+    {0x0419, "Русский"},
+    {0x0409, "Английский (США)"},
+    {0x0422, "Украинский"},
+    {0x0407, "Немецкий (Германия)"},
+};
+}  // namespace
+void ResetLocale() {
+  userlocale = 0x0419;
+  languagenames = kLanguageNames;
 }
-void ResetLocale() { userlocale = 0x0419; }
 }  // namespace winsim::detail
 
 using namespace winsim::detail;
@@ -14,6 +30,32 @@ using namespace winsim;
 
 LCID WINAPI GetUserDefaultLCID(void) { return userlocale; }
 
+// Only LOCALE_SLANGUAGE is modelled. The answer counts the terminating zero;
+// size 0 asks for the length.
+int WINAPI GetLocaleInfoA(LCID locale, DWORD type, LPSTR data, int size) {
+  std::string call =
+      "GetLocaleInfoA(" + Hex(locale) + ", " + Hex(type) + ", " + std::to_string(size) + ") = ";
+  auto found = languagenames.find(locale);
+  int result = 0;
+  if (type != LOCALE_SLANGUAGE || found == languagenames.end() || size < 0 || (size && !data)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+  } else if (size && size < static_cast<int>(found->second.size()) + 1) {
+    SetLastError(122);  // ERROR_INSUFFICIENT_BUFFER
+  } else {
+    result = static_cast<int>(found->second.size()) + 1;
+    if (size) std::memcpy(data, found->second.c_str(), static_cast<size_t>(result));
+  }
+  Record(call + std::to_string(result));
+  return result;
+}
+
 namespace winsim {
 void SetUserDefaultLCID(LCID locale) { userlocale = locale; }
+
+void SetLanguageName(LCID locale, const std::string &name) {
+  if (name.empty())
+    languagenames.erase(locale);
+  else
+    languagenames[locale] = name;
+}
 }  // namespace winsim

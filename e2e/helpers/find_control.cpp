@@ -1,0 +1,34 @@
+// Lists every descendant of the first top-level window of a class, one line
+// each, tab-separated: handle, class, visible, checked (BM_GETCHECK), screen
+// left, top, right, bottom, text (bytes as the system gives them).
+//   find_control.exe CLASS
+#include <windows.h>
+
+#include <stdio.h>
+
+namespace {
+BOOL CALLBACK PrintControl(HWND control, LPARAM) {
+  char classname[256];
+  if (!GetClassNameA(control, classname, sizeof classname)) classname[0] = 0;
+  char text[512];
+  if (!GetWindowTextA(control, text, sizeof text)) text[0] = 0;
+  RECT rect = {};
+  GetWindowRect(control, &rect);
+  LRESULT checked =
+      lstrcmpiA(classname, "button") == 0 ? SendMessageA(control, BM_GETCHECK, 0, 0) : 0;
+  printf("%#llx\t%s\t%d\t%d\t%ld\t%ld\t%ld\t%ld\t%s\n",
+         static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(control)), classname,
+         IsWindowVisible(control) ? 1 : 0, static_cast<int>(checked), rect.left, rect.top,
+         rect.right, rect.bottom, text);
+  return TRUE;
+}
+}  // namespace
+
+int main(int argc, char **argv) {
+  if (argc < 2) return 2;
+  HWND window = FindWindowA(argv[1], NULL);
+  if (!window) return 1;
+  EnumChildWindows(window, PrintControl, 0);
+  fflush(stdout);
+  return 0;
+}
