@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "winsim.h"
+#include "winsim_case.h"
 #include "winsim_controls.h"
 
 using ::testing::ElementsAre;
@@ -13,19 +14,10 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 namespace {
-LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcA(window, message, wparam, lparam);
-}
-
 class WinsimControls : public ::testing::Test {
  protected:
   void SetUp() override {
-    winsim::Reset();
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = PlainProc;
-    wc.lpszClassName = "Case";
-    RegisterClassA(&wc);
-    window = CreateWindowExA(0, "Case", "", 0, 0, 0, 300, 300, NULL, NULL, NULL, NULL);
+    window = FreshSystemWithWindow(300);
     ShowWindow(window, SW_SHOW);
   }
   HWND Child(const char *classname, DWORD style, HWND parent = NULL, const char *text = "") {

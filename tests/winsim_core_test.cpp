@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "winsim.h"
+#include "winsim_case.h"
 #include "winsim_clipboard.h"
 
 using ::testing::HasSubstr;
@@ -12,20 +13,9 @@ using ::testing::IsEmpty;
 using ::testing::SizeIs;
 
 namespace {
-LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcA(window, message, wparam, lparam);
-}
-
 class WinsimViolations : public ::testing::Test {
  protected:
-  void SetUp() override {
-    winsim::Reset();
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = PlainProc;
-    wc.lpszClassName = "Case";
-    RegisterClassA(&wc);
-    window = CreateWindowExA(0, "Case", "", 0, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
-  }
+  void SetUp() override { window = FreshSystemWithWindow(); }
   HWND window = NULL;
 };
 

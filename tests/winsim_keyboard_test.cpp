@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "winsim.h"
+#include "winsim_case.h"
 #include "winsim_keyboard.h"
 
 using ::testing::ElementsAre;
@@ -18,10 +19,6 @@ using ::testing::HasSubstr;
 using ::testing::SizeIs;
 
 namespace {
-LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcA(window, message, wparam, lparam);
-}
-
 std::vector<std::string> Names(const std::vector<winsim::KeyEvent> &events) {
   std::vector<std::string> names;
   for (const auto &e : events) names.push_back(winsim::Describe(e));
@@ -35,14 +32,7 @@ bool Posted(const std::string &entry) {
 
 class WinsimKeyboard : public ::testing::Test {
  protected:
-  void SetUp() override {
-    winsim::Reset();
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = PlainProc;
-    wc.lpszClassName = "Case";
-    RegisterClassA(&wc);
-    window = CreateWindowExA(0, "Case", "", 0, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
-  }
+  void SetUp() override { window = FreshSystemWithWindow(); }
   void TearDown() override { EXPECT_THAT(winsim::Violations(), ::testing::IsEmpty()); }
 
   static void Key(BYTE vk, bool up) {
