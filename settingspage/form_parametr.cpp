@@ -194,11 +194,14 @@ void HexName(DWORD locale, char *name) {
   name[count] = 0;
 }
 
-// Entry `row` of localeids becomes the next row of the list.
+// Entry `row` of localeids becomes the next row of the list. The name comes
+// in the code page the page shows it in: each language's own would turn
+// letters into others or into question marks.
 void AddLanguageRow(int row, DWORD locale) {
   char name[LanguageNameSize];
   localeids[row] = locale;
-  if (!GetLocaleInfoA(locale, LOCALE_SLANGUAGE, name, LanguageNameSize)) HexName(locale, name);
+  if (!GetLocaleInfoA(locale, LOCALE_SLANGUAGE | LOCALE_USE_CP_ACP, name, LanguageNameSize))
+    HexName(locale, name);
   SendMessageA(usercodepagecombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
 }
 

@@ -188,8 +188,9 @@ TEST_F(SettingsPageTest, DefaultSettingsShowTheirButtonsHotkeysAndTheUsersLangua
   });
   Run();
   EXPECT_TRUE(InOrder(winsim::Timeline(),
-                      {"GetKeyboardLayoutList(64) = 2", "GetLocaleInfoA(0x419, 0x2, 256) = 8",
-                       "GetLocaleInfoA(0x409, 0x2, 256) = 17"}));
+                      {"GetKeyboardLayoutList(64) = 2",
+                       "GetLocaleInfoA(0x419, 0x40000002, 256) = 8",
+                       "GetLocaleInfoA(0x409, 0x40000002, 256) = 17"}));
 }
 
 TEST_F(SettingsPageTest, EachModeValueChecksItsButtonAndUnknownModesTheAltKeys) {

@@ -139,6 +139,26 @@ TEST_F(SystemContract, FindWindowFindsAnotherProcessesWindowByClass) {
   StopOtherProgramWindow(other);
 }
 
+// A language's name comes in the language's own code page (Norwegian: 1252)
+// unless LOCALE_USE_CP_ACP asks for the ANSI one (1251 here), whatever
+// language the system names it in: the letters beyond ASCII differ, one byte
+// each, the rest agree. Russian's own code page is the ANSI one.
+TEST_F(SystemContract, LanguageNamesComeInTheAnsiCodePageOnlyWhenAskedFor) {
+  char own[256], ansi[256];
+  int length = GetLocaleInfoA(0x0414, LOCALE_SLANGUAGE, own, sizeof own);
+  ASSERT_GT(length, 1);
+  ASSERT_EQ(GetLocaleInfoA(0x0414, LOCALE_SLANGUAGE | LOCALE_USE_CP_ACP, ansi, sizeof ansi),
+            length);
+  EXPECT_STRNE(own, ansi);
+  for (int i = 0; i < length; ++i) {
+    bool ascii = static_cast<unsigned char>(own[i]) < 0x80 && own[i] != '?';
+    EXPECT_TRUE(!ascii || own[i] == ansi[i]) << i;
+  }
+  ASSERT_GT(GetLocaleInfoA(0x0419, LOCALE_SLANGUAGE, own, sizeof own), 1);
+  ASSERT_GT(GetLocaleInfoA(0x0419, LOCALE_SLANGUAGE | LOCALE_USE_CP_ACP, ansi, sizeof ansi), 1);
+  EXPECT_STREQ(own, ansi);
+}
+
 TEST_F(SystemContract, FindWindowFindsNothingForAnUnknownClass) {
   EXPECT_EQ(FindWindowA("NoSuchClassAnywhere", NULL), nullptr);
 }

@@ -64,8 +64,11 @@ FontInfo Font(HFONT font);
 int LiveFonts();
 
 // --- locales and layouts --------------------------------------------------------
-// GetLocaleInfoA's LOCALE_SLANGUAGE for a locale, as a Russian system names it
-// (preset: 0x0419, 0x0409, 0x0422, 0x0407); "" makes the locale unknown.
+// The name of a locale's language as a Russian system gives it
+// (LOCALE_SLANGUAGE), in code page 1251, the system's ANSI one (preset: 0x0419,
+// 0x0409, 0x0422, 0x0407, 0x0414); "" makes the locale unknown. GetLocaleInfoA
+// converts it with the language's own code page, or with the ANSI one when
+// asked with LOCALE_USE_CP_ACP: a name that code page cannot hold comes as '?'.
 void SetLanguageName(LCID locale, const std::string &name);
 // GetKeyboardLayoutList's answer (default 0x04190419, 0x04090409).
 void SetInstalledLayouts(const std::vector<HKL> &layouts);

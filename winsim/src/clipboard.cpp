@@ -2,8 +2,6 @@
 // the blocks stored in it (which then belong to the system), and the text
 // formats and locale the system derives when a changed clipboard is closed.
 // The rules and what is not modelled are listed in winsim_clipboard.h.
-#include <iconv.h>
-
 #include <array>
 #include <cstring>
 #include <map>
@@ -31,84 +29,6 @@ HKL AssignedLayout(DWORD thread);
 
 namespace {
 constexpr DWORD kOtherProgramThread = 0x2000;
-
-// --- code pages ---------------------------------------------------------------
-struct LocaleCodePages {
-  LANGID language;
-  UINT ansi;
-  UINT oem;
-};
-constexpr LocaleCodePages kLocales[] = {
-    {0x0409, 1252, 437},  // English (United States)
-    {0x0809, 1252, 850},  // English (United Kingdom)
-    {0x0407, 1252, 850},  // German
-    {0x040C, 1252, 850},  // French
-    {0x0419, 1251, 866},  // Russian
-    {0x0422, 1251, 866},  // Ukrainian
-    {0x0423, 1251, 866},  // Belarusian
-};
-
-const LocaleCodePages *FindLocale(LCID locale) {
-  for (const auto &l : kLocales)
-    if (l.language == LOWORD(locale)) return &l;
-  return nullptr;
-}
-
-// A locale that is not known converts with the user's default locale.
-UINT CodePageOf(LCID locale, UINT format) {
-  const LocaleCodePages *l = FindLocale(locale);
-  if (!l) l = FindLocale(GetUserDefaultLCID());
-  if (!l) return format == CF_OEMTEXT ? 437 : 1252;
-  return format == CF_OEMTEXT ? l->oem : l->ansi;
-}
-
-using ByteTable = std::array<char16_t, 256>;
-
-// Byte to UTF-16 through iconv; a byte the code page leaves undefined keeps its number.
-ByteTable BuildTable(UINT codepage) {
-  ByteTable table{};
-  std::string name = "CP" + std::to_string(codepage);
-  iconv_t cd = iconv_open("UTF-16LE", name.c_str());
-  for (int b = 0; b < 256; ++b) {
-    table[b] = static_cast<char16_t>(b);
-    if (cd == reinterpret_cast<iconv_t>(-1)) continue;
-    char in = static_cast<char>(b);
-    unsigned char out[4];
-    char *inp = &in, *outp = reinterpret_cast<char *>(out);
-    size_t inleft = 1, outleft = sizeof out;
-    if (iconv(cd, &inp, &inleft, &outp, &outleft) != static_cast<size_t>(-1) && outleft == 2)
-      table[b] = static_cast<char16_t>(out[0] | (out[1] << 8));
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  }
-  if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
-  return table;
-}
-
-const ByteTable &TableOf(UINT codepage) {
-  static std::map<UINT, ByteTable> tables;
-  auto found = tables.find(codepage);
-  if (found == tables.end()) found = tables.emplace(codepage, BuildTable(codepage)).first;
-  return found->second;
-}
-
-std::u16string BytesToUnicode(const BYTE *bytes, SIZE_T size, UINT codepage) {
-  const ByteTable &table = TableOf(codepage);
-  std::u16string units(size, u'\0');
-  for (SIZE_T i = 0; i < size; ++i) units[i] = table[bytes[i]];
-  return units;
-}
-
-std::vector<BYTE> UnicodeToBytes(const std::u16string &units, UINT codepage) {
-  const ByteTable &table = TableOf(codepage);
-  std::map<char16_t, BYTE> reverse;
-  for (int b = 255; b >= 0; --b) reverse[table[b]] = static_cast<BYTE>(b);
-  std::vector<BYTE> bytes(units.size());
-  for (size_t i = 0; i < units.size(); ++i) {
-    auto found = reverse.find(units[i]);
-    bytes[i] = found != reverse.end() ? found->second : '?';
-  }
-  return bytes;
-}
 
 // --- the clipboard's state --------------------------------------------------------
 struct FormatRec {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace winsim::detail {
 
@@ -60,6 +61,15 @@ bool FontUsedByLiveControl(HFONT font);
 void ResetFonts();
 
 std::string IconNameOf(HICON icon);
+
+// Code pages (codepage.cpp). The system's ANSI code page is that of a Russian
+// Windows; a locale's own one is given by CodePageOf.
+constexpr UINT kAnsiCodePage = 1251;
+// The code page of text in `format` (CF_TEXT or CF_OEMTEXT) for a locale.
+UINT CodePageOf(LCID locale, UINT format);
+std::u16string BytesToUnicode(const BYTE *bytes, SIZE_T size, UINT codepage);
+// A character the code page lacks becomes '?'.
+std::vector<BYTE> UnicodeToBytes(const std::u16string &units, UINT codepage);
 std::string MenuName(HMENU menu);
 
 }  // namespace winsim::detail

@@ -1,6 +1,7 @@
 // The user's default locale and the names of languages.
 #include <cstring>
 #include <map>
+#include <vector>
 
 #include "internal.h"
 #include "winsim.h"
@@ -11,12 +12,10 @@ namespace {
 LCID userlocale = 0x0419;
 std::map<LCID, std::string> languagenames;
 
-// As a system with a Russian user interface names them.
+// As a system with a Russian user interface names them, in the ANSI code page.
 const std::map<LCID, std::string> kLanguageNames = {
-    {0x0419, "Русский"},
-    {0x0409, "Английский (США)"},
-    {0x0422, "Украинский"},
-    {0x0407, "Немецкий (Германия)"},
+    {0x0419, "Русский"},    {0x0414, "Норвежский (букмол)"}, {0x0409, "Английский (США)"},
+    {0x0422, "Украинский"}, {0x0407, "Немецкий (Германия)"},
 };
 }  // namespace
 void ResetLocale() {
@@ -30,20 +29,31 @@ using namespace winsim;
 
 LCID WINAPI GetUserDefaultLCID(void) { return userlocale; }
 
-// Only LOCALE_SLANGUAGE is modelled. The answer counts the terminating zero;
-// size 0 asks for the length.
+// Only LOCALE_SLANGUAGE is modelled, converted with the language's own ANSI
+// code page unless LOCALE_USE_CP_ACP asks for the system's. The answer counts
+// the terminating zero; size 0 asks for the length.
 int WINAPI GetLocaleInfoA(LCID locale, DWORD type, LPSTR data, int size) {
   std::string call =
       "GetLocaleInfoA(" + Hex(locale) + ", " + Hex(type) + ", " + std::to_string(size) + ") = ";
   auto found = languagenames.find(locale);
   int result = 0;
-  if (type != LOCALE_SLANGUAGE || found == languagenames.end() || size < 0 || (size && !data)) {
+  if ((type & ~LOCALE_USE_CP_ACP) != LOCALE_SLANGUAGE || found == languagenames.end() || size < 0 ||
+      (size && !data)) {
     SetLastError(ERROR_INVALID_PARAMETER);
-  } else if (size && size < static_cast<int>(found->second.size()) + 1) {
-    SetLastError(122);  // ERROR_INSUFFICIENT_BUFFER
   } else {
-    result = static_cast<int>(found->second.size()) + 1;
-    if (size) std::memcpy(data, found->second.c_str(), static_cast<size_t>(result));
+    const std::string &name = found->second;
+    UINT codepage = type & LOCALE_USE_CP_ACP ? kAnsiCodePage : CodePageOf(locale, CF_TEXT);
+    std::vector<BYTE> text = UnicodeToBytes(
+        BytesToUnicode(reinterpret_cast<const BYTE *>(name.data()), name.size(), kAnsiCodePage),
+        codepage);
+    text.push_back(0);
+    result = static_cast<int>(text.size());
+    if (size && size < result) {
+      SetLastError(122);  // ERROR_INSUFFICIENT_BUFFER
+      result = 0;
+    } else if (size) {
+      std::memcpy(data, text.data(), text.size());
+    }
   }
   Record(call + std::to_string(result));
   return result;

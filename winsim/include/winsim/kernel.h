@@ -17,6 +17,7 @@ SIZE_T WINAPI GlobalSize(HGLOBAL mem);
 
 #define LOCALE_SLANGUAGE 0x00000002
 #define LOCALE_SENGLANGUAGE 0x00001001
+#define LOCALE_USE_CP_ACP 0x40000000
 #define LANG_RUSSIAN 0x19
 #define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
 #define MAKELCID(lgid, srtid) ((DWORD)((((DWORD)((WORD)(srtid))) << 16) | ((DWORD)((WORD)(lgid)))))
