@@ -82,7 +82,8 @@ void CancelSettings() {
   DestroySettingsPage();
 }
 
-// A click on the page's buttons arrives with the button's handle.
+// A click on the page's buttons arrives with the button's handle; while the
+// page is closed they have none, so nothing matches.
 void OnPageCommand(LPARAM control) {
   if (!control) return;
   HWND button = reinterpret_cast<HWND>(control);

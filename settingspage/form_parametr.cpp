@@ -253,7 +253,12 @@ void ReadSettingsPage() {
 }
 
 void DestroySettingsPage() {
-  for (HWND *control : destroyorder) DestroyWindow(*control);
+  // Cleared, so that a later command naming a destroyed button cannot pass
+  // for a click on it: the buttons are recognised by their handles.
+  for (HWND *control : destroyorder) {
+    DestroyWindow(*control);
+    *control = NULL;
+  }
   // Only once no control uses it: one font per opening, none kept.
   DeleteObject(pagefont);
   pagefont = NULL;

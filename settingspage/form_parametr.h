@@ -23,5 +23,6 @@ extern HFONT pagefont;
 void BuildSettingsPage();
 // Turns the state of the controls into the settings; saving is the caller's.
 void ReadSettingsPage();
-// Destroys the controls, each child before its group box, then the font.
+// Destroys the controls, each child before its group box, then the font;
+// the handles are NULL until the next build.
 void DestroySettingsPage();

@@ -187,10 +187,9 @@ TEST_F(SettingsPageTest, DefaultSettingsShowTheirButtonsHotkeysAndTheUsersLangua
     EXPECT_EQ(combo.selection, 0);
   });
   Run();
-  EXPECT_TRUE(InOrder(winsim::Timeline(),
-                      {"GetKeyboardLayoutList(64) = 2",
-                       "GetLocaleInfoA(0x419, 0x40000002, 256) = 8",
-                       "GetLocaleInfoA(0x409, 0x40000002, 256) = 17"}));
+  EXPECT_TRUE(InOrder(winsim::Timeline(), {"GetKeyboardLayoutList(64) = 2",
+                                           "GetLocaleInfoA(0x419, 0x40000002, 256) = 8",
+                                           "GetLocaleInfoA(0x409, 0x40000002, 256) = 17"}));
 }
 
 TEST_F(SettingsPageTest, EachModeValueChecksItsButtonAndUnknownModesTheAltKeys) {
@@ -463,6 +462,39 @@ TEST_F(SettingsPageTest, CancelKeepsTheSettingsDestroysThePageAndReopeningShowsT
   });
   Run();
   EXPECT_EQ(Stored("hookkey"), 5u);
+}
+
+// Any program can post the old buttons' handles once the page has closed, by
+// OK or by Cancel: nothing is read, saved or registered then.
+TEST_F(SettingsPageTest, CommandsFromTheButtonsOfAClosedPageChangeNothing) {
+  for (Control close : {Cancel, Ok}) {
+    SCOPED_TRACE(close);
+    winsim::Reset();
+    static HWND ok, cancel;
+    OpenSettings();
+    winsim::Script([close] {
+      ok = The(Ok);
+      cancel = The(Cancel);
+      Click(close);
+    });
+    winsim::Script([] {
+      winsim::ClearTimeline();
+      for (HWND button : {ok, cancel, ok})
+        winsim::PostFromOtherProcess(Main(), WM_COMMAND, 0, reinterpret_cast<LPARAM>(button));
+    });
+    WhileRunning([] {
+      EXPECT_EQ(Count(winsim::Timeline(), "dispatch WM_COMMAND"), 3);
+      for (const char *call : {"RegSetValueExA", "RegisterHotKey", "UnregisterHotKey", "ShowWindow",
+                               "DestroyWindow", "send BM_GETCHECK"})
+        EXPECT_EQ(Count(winsim::Timeline(), call), 0) << call;
+      EXPECT_EQ(hookkey, 5);
+      EXPECT_EQ(keycp, 0x0C2D);
+      EXPECT_EQ(active, 1);
+    });
+    Run();
+    EXPECT_EQ(Stored("hookkey"), 5u);
+    EXPECT_EQ(Stored("keycc"), 0x0244u);
+  }
 }
 
 TEST_F(SettingsPageTest, TheControlsAreDestroyedChildrenBeforeTheirGroupBox) {
