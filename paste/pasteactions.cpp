@@ -7,47 +7,78 @@
 
 namespace {
 const BYTE KeyV = 'V';
-const WORD UserCtrlV = 0x0256;  // HOTKEYF_CONTROL with V
+// Windows lists it as unassigned: pressing it means nothing to any program.
+const BYTE MaskKey = 0xE8;
 
 void Press(BYTE vk) { SendKey(vk, false); }
 void Release(BYTE vk) { SendKey(vk, true); }
 
+// Read once the clipboard is done, just before the first synthetic key: only
+// a key the user still holds may be left down or pressed again, or it would
+// stay logically down after the user let go.
+bool UserHolds(BYTE vk) { return GetAsyncKeyState(vk) < 0; }
+
+// Windows opens the focused window's menu bar when Alt goes down and up with
+// no other key pressed between; a meaningless key keeps it closed.
+void PressAltAgain() {
+  Press(VK_MENU);
+  Press(MaskKey);
+  Release(MaskKey);
+}
+
+void PressAgain(BYTE modifier) {
+  if (modifier == VK_MENU)
+    PressAltAgain();
+  else
+    Press(modifier);
+}
+
 // Ctrl+V for the fixed hotkeys; only mode 2 holds Ctrl+V itself.
 void PressCtrlV() { PressPasteKey(CtrlVHotkeyId, hookkey == ModeStandardKeys); }
 
-// The user still holds Ctrl and V: Ctrl stays down, V goes up after the paste.
+// Ctrl is part of the paste; it stays down only while the user holds it.
 void PasteOnCtrlV() {
   ConvertClipboard();
+  bool ctrlheld = UserHolds(VK_CONTROL);
   Press(VK_CONTROL);
   PressCtrlV();
   Release(KeyV);
+  if (!ctrlheld) Release(VK_CONTROL);
 }
 
 // Shift+Insert, Alt+V, Alt+Insert: the hotkey's own keys are let go so that
 // the application sees a plain Ctrl+V, and the modifier goes down again after.
 void PasteOnFixedKeys(BYTE mainkey, BYTE modifier, bool convert) {
   if (convert) ConvertClipboard();
+  bool held = UserHolds(modifier);
   Release(mainkey);
   Release(modifier);
   Press(VK_CONTROL);
   PressCtrlV();
   Release(KeyV);
   Release(VK_CONTROL);
-  Press(modifier);
+  if (held) PressAgain(modifier);
 }
+
+// The combination registered for the user's paste key; only Ctrl+V itself
+// would catch the synthetic V, whatever else the stored word carries.
+bool UserKeyIsCtrlV() { return keycpmods == MOD_CONTROL && LOBYTE(keycp) == KeyV; }
 
 // The user's own combination: Ctrl stays down when it is part of it.
 void PasteOnUserKeys() {
   ConvertClipboard();
+  bool altheld = (keycpmods & MOD_ALT) && UserHolds(VK_MENU);
+  bool ctrlheld = (keycpmods & MOD_CONTROL) && UserHolds(VK_CONTROL);
+  bool shiftheld = (keycpmods & MOD_SHIFT) && UserHolds(VK_SHIFT);
   Release(LOBYTE(keycp));
   if (keycpmods & MOD_ALT) Release(VK_MENU);
   if (keycpmods & MOD_SHIFT) Release(VK_SHIFT);
   Press(VK_CONTROL);
-  PressPasteKey(UserPasteHotkeyId, keycp == UserCtrlV);
+  PressPasteKey(UserPasteHotkeyId, UserKeyIsCtrlV());
   Release(KeyV);
-  if (keycpmods & MOD_ALT) Press(VK_MENU);
-  if (!(keycpmods & MOD_CONTROL)) Release(VK_CONTROL);
-  if (keycpmods & MOD_SHIFT) Press(VK_SHIFT);
+  if (altheld) PressAltAgain();
+  if (!ctrlheld) Release(VK_CONTROL);
+  if (shiftheld) Press(VK_SHIFT);
 }
 }  // namespace
 

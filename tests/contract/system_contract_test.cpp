@@ -139,6 +139,19 @@ TEST_F(SystemContract, FindWindowFindsAnotherProcessesWindowByClass) {
   StopOtherProgramWindow(other);
 }
 
+// A program reads whether the user still holds a key from the key state that
+// its own synthetic events change at once.
+TEST_F(SystemContract, AsyncKeyStateFollowsSyntheticEventsAtOnce) {
+  const BYTE keys[] = {VK_SHIFT, 0xE8};  // no effect on whatever has the focus
+  for (BYTE vk : keys) {
+    EXPECT_GE(GetAsyncKeyState(vk), 0) << int(vk);
+    keybd_event(vk, 0, 0, 0);
+    EXPECT_LT(GetAsyncKeyState(vk), 0) << int(vk);
+    keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+    EXPECT_GE(GetAsyncKeyState(vk), 0) << int(vk);
+  }
+}
+
 // A language's name comes in the language's own code page (Norwegian: 1252)
 // unless LOCALE_USE_CP_ACP asks for the ANSI one (1251 here), whatever
 // language the system names it in: the letters beyond ASCII differ, one byte

@@ -22,8 +22,12 @@
 // while the program handles the message, so the key state shows them down;
 // the next PressHotkey, or ReleaseUserKeys, lets go of them first.
 //
+// GetAsyncKeyState reads that key state at the moment of the call: the user's
+// keys and the synthetic events sent so far.
+//
 // Not modelled: auto-repeat, the left/right modifier codes (VK_LSHIFT ...) as
-// separate keys, GetKeyState/GetAsyncKeyState, low-level hooks, SendInput,
+// separate keys, GetKeyState (the thread's own view), the "pressed since the
+// last call" bit of GetAsyncKeyState, low-level hooks, SendInput,
 // character translation (WM_CHAR) and the application's own reaction beyond
 // recognising a paste.
 #pragma once

@@ -159,6 +159,14 @@ void WINAPI keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
   Route(event);
 }
 
+// Reads the same key state as the one that synthetic and physical events change.
+short WINAPI GetAsyncKeyState(int vk) {
+  short result = vk >= 0 && vk < 256 && down[vk] ? static_cast<short>(0x8000) : 0;
+  Record("GetAsyncKeyState(" + Hex(static_cast<std::uintptr_t>(vk)) +
+         ") = " + Hex(static_cast<std::uint16_t>(result)));
+  return result;
+}
+
 // Map type 0 (virtual key to scan code) and 1 (back); the others are not
 // modelled and give 0.
 UINT WINAPI MapVirtualKeyA(UINT code, UINT maptype) {
