@@ -114,6 +114,11 @@ class Environment:
         check(code == 0, f"helper {name} {' '.join(args)} ended with {code}")
         return output
 
+    def start_helper(self, name, *args):
+        """Starts one of our helper programs that runs in the background with
+        a state file; see BackgroundHelper."""
+        return BackgroundHelper(self, name, *args)
+
     # --- Windows, as the programs under Wine see them
 
     def windows(self, classname=None):
@@ -280,6 +285,55 @@ class Environment:
                 os.kill(process.pid, signal.SIGKILL)
                 process.wait(timeout=EXIT_DEADLINE)
         return forced
+
+
+class BackgroundHelper:
+    """A helper program that runs until told to stop: it is given the
+    Windows path of its state file (in the artifacts) as its last argument
+    and ends by itself once STATEFILE.stop exists."""
+
+    def __init__(self, env, name, *args):
+        self.env = env
+        self.name = name
+        self.state = os.path.join(env.artifacts, name + ".state")
+        self.stop = self.state + ".stop"
+        for path in (self.state, self.stop):
+            if os.path.exists(path):
+                os.remove(path)
+        exe = os.path.join(env.helpers, name + ".exe")
+        windows_path = "Z:" + self.state.replace("/", "\\")
+        env.log.write(f"--- start {name}.exe {' '.join(args)} {windows_path}\n")
+        env.log.flush()
+        self.process = subprocess.Popen(["wine", exe, *args, windows_path], env=env.env,
+                                        stdin=subprocess.DEVNULL, stdout=env.log, stderr=env.log)
+
+    def lines(self):
+        """The lines of the state file so far (none before it exists)."""
+        try:
+            with open(self.state, encoding="ascii") as f:
+                return f.read().splitlines()
+        except OSError:
+            return []
+
+    def wait_started(self):
+        """Waits until the helper has created its state file."""
+        wait_for(lambda: os.path.exists(self.state) or self.process.poll() is not None,
+                 START_DEADLINE, f"{self.name} to start")
+        check(self.process.poll() is None, f"{self.name}.exe ended with {self.process.returncode}")
+
+    def close(self):
+        """Ends the helper: it ends by itself when the stop file appears;
+        killed by its id only if it does not."""
+        if self.process.poll() is None:
+            with open(self.stop, "w", encoding="ascii"):
+                pass
+            try:
+                self.process.wait(timeout=EXIT_DEADLINE)
+            except subprocess.TimeoutExpired:
+                os.kill(self.process.pid, signal.SIGKILL)
+                self.process.wait(timeout=EXIT_DEADLINE)
+                check(False, f"{self.name}.exe did not end by itself; killed")
+        check(self.process.returncode == 0, f"{self.name}.exe ended with {self.process.returncode}")
 
 
 def main(run):

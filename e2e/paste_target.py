@@ -7,11 +7,7 @@ Xvfb runs no window manager, so the window is given the keyboard focus with
 foreground window. Wine delivers global hotkeys only while one of its windows
 has the focus, which is also where the synthetic Ctrl+V goes.
 """
-import os
-import signal
-import subprocess
-
-from harness import EXIT_DEADLINE, START_DEADLINE, check, wait_for
+from harness import START_DEADLINE, check, wait_for
 
 NAME = "paste_target"
 
@@ -44,24 +40,14 @@ def check_converted(env):
 
 
 class PasteTarget:
-    def __init__(self, env, name=NAME):
+    def __init__(self, env):
         self.env = env
-        self.state = os.path.join(env.artifacts, name + ".state")
-        self.stop = self.state + ".stop"
-        for path in (self.state, self.stop):
-            if os.path.exists(path):
-                os.remove(path)
-        exe = os.path.join(env.helpers, NAME + ".exe")
-        windows_path = "Z:" + self.state.replace("/", "\\")
-        env.log.write(f"--- start {NAME}.exe {windows_path}\n")
-        env.log.flush()
-        self.process = subprocess.Popen(["wine", exe, windows_path], env=env.env,
-                                        stdin=subprocess.DEVNULL, stdout=env.log, stderr=env.log)
+        self.helper = env.start_helper(NAME)
 
     def read(self):
         """(foreground, focused, text bytes), or None before the first write."""
         try:
-            with open(self.state, encoding="ascii") as f:
+            with open(self.helper.state, encoding="ascii") as f:
                 fields = f.read().split()
         except OSError:
             return None
@@ -92,15 +78,4 @@ class PasteTarget:
         return wait_for(self.text, START_DEADLINE, what, interval=0.1)
 
     def close(self):
-        """Ends the target: it ends by itself when the stop file appears;
-        killed by its id only if it does not."""
-        if self.process.poll() is None:
-            with open(self.stop, "w", encoding="ascii"):
-                pass
-            try:
-                self.process.wait(timeout=EXIT_DEADLINE)
-            except subprocess.TimeoutExpired:
-                os.kill(self.process.pid, signal.SIGKILL)
-                self.process.wait(timeout=EXIT_DEADLINE)
-                check(False, f"{NAME}.exe did not end by itself; killed")
-        check(self.process.returncode == 0, f"{NAME}.exe ended with {self.process.returncode}")
+        self.helper.close()

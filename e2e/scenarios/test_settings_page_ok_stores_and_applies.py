@@ -10,61 +10,17 @@ once:
   hotkey (Alt+Insert stays: it is mode 1's too)."""
 import os
 import sys
-from collections import namedtuple
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import harness  # noqa: E402
 from harness import START_DEADLINE, check, wait_for  # noqa: E402
+from settings_page import (TITLE, click, control, open_settings, wait_closed,  # noqa: E402
+                           wait_for_page)
 
 ALT_V = "0x1:0x56"
 ALT_INS = "0x1:0x2d"
-TITLE = "Tamsel - Параметры"
 ALT_MODE = "Alt+V, Alt+Ins - вставить неформатированный текст"
 USER_PASTE_MODE = "Вставить неформатированный текст"
-
-Control = namedtuple("Control", "handle classname visible checked left top right bottom text")
-
-
-def controls(env):
-    """The page's controls as the find_control helper sees them."""
-    found = []
-    for line in env.helper("find_control", harness.MAIN_CLASS).splitlines():
-        fields = line.rstrip("\r").split("\t", 8)
-        if len(fields) == 9:
-            handle, cls, visible, checked, *numbers, text = fields
-            found.append(Control(int(handle, 16), cls.lower(), visible == "1", checked == "1",
-                                 *map(int, numbers), text))
-    return found
-
-
-def control(env, text):
-    matches = [c for c in controls(env) if c.text == text]
-    check(len(matches) == 1, f"{len(matches)} controls with the text {text!r}")
-    return matches[0]
-
-
-def click(env, target):
-    """Clicks the middle of a control's screen rectangle."""
-    x = (target.left + target.right) // 2
-    y = (target.top + target.bottom) // 2
-    code, _ = env.x("xdotool", "mousemove", str(x), str(y), "click", "1")
-    check(code == 0, f"xdotool could not click {target.text!r}")
-
-
-def page_window(env):
-    shown = [w for w in env.main_windows() if w.visible]
-    return shown[0] if shown else None
-
-
-def open_settings(env):
-    """Right click on the tray icon, then the menu's second item by keyboard
-    (the first Down selects "&О программе...", separators are skipped)."""
-    env.click_tray_icon(button=3)
-    wait_for(lambda: [w for w in env.windows("#32768") if w.visible], START_DEADLINE,
-             "the tray menu to open")
-    code, _ = env.x("xdotool", "key", "Down", "Down", "Return")
-    check(code == 0, "xdotool could not pick the menu item")
-    return wait_for(lambda: page_window(env), START_DEADLINE, "the settings page to show")
 
 
 def run(env):
@@ -74,8 +30,7 @@ def run(env):
 
     window = open_settings(env)
     check(window.title == TITLE, f"the page's title is {window.title!r}")
-    page = wait_for(lambda: (lambda c: c if len(c) == 22 else None)(controls(env)),
-                    START_DEADLINE, "the 22 controls")
+    page = wait_for_page(env)
     check(all(c.visible for c in page), "a control is hidden")
     checked = sorted(c.text for c in page if c.checked)
     check(checked == sorted(["Активировать горячие клавиши при загрузке", USER_PASTE_MODE,
@@ -90,8 +45,7 @@ def run(env):
     env.screenshot("settings-page-changed")
 
     click(env, control(env, "OK"))
-    wait_for(lambda: page_window(env) is None, START_DEADLINE, "the page to hide")
-    wait_for(lambda: not controls(env), START_DEADLINE, "the controls to be destroyed")
+    wait_closed(env)
     wait_for(lambda: env.dwords().get("hookkey") == 1, START_DEADLINE, "hookkey 1 in the registry")
     values = env.dwords()
     check(values == dict(active=1, hookkey=1, codepage=4, iconclick=1, usercodepage=0x419,

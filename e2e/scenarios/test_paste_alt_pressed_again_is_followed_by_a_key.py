@@ -1,0 +1,68 @@
+"""Windows opens the focused window's menu bar when Alt goes down and up with
+no other key pressed between. The user holds Alt, presses Insert, and lets go
+of Alt once the text has arrived: a low-level keyboard hook sees every event,
+and after each Alt press that Tamsel injects some key goes down before Alt
+comes up, so no menu bar opens."""
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import harness  # noqa: E402
+from harness import START_DEADLINE, check, wait_for  # noqa: E402
+from paste_target import PASTED, PasteTarget  # noqa: E402
+
+ALT_INSERT = "1:0x2d"
+ALT_KEYS = (0x12, 0xA4, 0xA5)  # VK_MENU and its left and right codes
+
+
+def events(watch):
+    """[(virtual key, down, injected)] as the hook saw them."""
+    found = []
+    for line in watch.lines():
+        fields = line.split()
+        if len(fields) == 3:
+            found.append((int(fields[0], 16), fields[1] == "down", fields[2] == "injected"))
+    return found
+
+
+def lone_alt_presses(seen):
+    """The injected Alt presses followed by an Alt release with no key
+    pressed between."""
+    lone, pending = [], None
+    for index, (vk, down, injected) in enumerate(seen):
+        if down:
+            pending = index if vk in ALT_KEYS and injected else None
+        elif vk in ALT_KEYS and pending is not None:
+            lone.append(pending)
+            pending = None
+    return lone
+
+
+def run(env):
+    env.start_tamsel()
+    wait_for(lambda: env.held(ALT_INSERT)[ALT_INSERT], START_DEADLINE, "Alt+Insert to be held")
+    target = PasteTarget(env)
+    watch = env.start_helper("key_watch")
+    try:
+        target.focus()
+        watch.wait_started()
+        env.helper("clipboard_fill")
+        code, _ = env.x("xdotool", "keydown", "alt", "key", "Insert")
+        check(code == 0, "xdotool could not press Alt+Insert")
+        text = target.wait_text("the paste to arrive in the edit control")
+        check(text == PASTED, f"the edit control holds {text.hex()}, not {PASTED.hex()}")
+        code, _ = env.x("xdotool", "keyup", "alt")
+        check(code == 0, "xdotool could not let go of Alt")
+        seen = wait_for(lambda: (lambda e: e if e and e[-1][0] in ALT_KEYS and not e[-1][1]
+                                 and not e[-1][2] else None)(events(watch)),
+                        START_DEADLINE, "the user's Alt release in the hook")
+        check(any(vk in ALT_KEYS and down and injected for vk, down, injected in seen),
+              f"the hook saw no Alt press of Tamsel's: {seen}")
+        lone = lone_alt_presses(seen)
+        check(not lone, f"Alt pressed by Tamsel and let go with no key between, at {lone}: {seen}")
+    finally:
+        watch.close()
+        target.close()
+
+
+harness.main(run)

@@ -1,0 +1,65 @@
+"""The settings page as a user reaches it: from the tray menu, with the mouse
+(the page has no keyboard navigation). The page's controls are listed by the
+find_control helper."""
+from collections import namedtuple
+
+import harness
+from harness import START_DEADLINE, check, wait_for
+
+TITLE = "Tamsel - Параметры"
+
+Control = namedtuple("Control", "handle classname visible checked left top right bottom text")
+
+
+def controls(env):
+    """The page's controls as the find_control helper sees them."""
+    found = []
+    for line in env.helper("find_control", harness.MAIN_CLASS).splitlines():
+        fields = line.rstrip("\r").split("\t", 8)
+        if len(fields) == 9:
+            handle, cls, visible, checked, *numbers, text = fields
+            found.append(Control(int(handle, 16), cls.lower(), visible == "1", checked == "1",
+                                 *map(int, numbers), text))
+    return found
+
+
+def control(env, text):
+    matches = [c for c in controls(env) if c.text == text]
+    check(len(matches) == 1, f"{len(matches)} controls with the text {text!r}")
+    return matches[0]
+
+
+def click(env, target):
+    """Clicks the middle of a control's screen rectangle."""
+    x = (target.left + target.right) // 2
+    y = (target.top + target.bottom) // 2
+    code, _ = env.x("xdotool", "mousemove", str(x), str(y), "click", "1")
+    check(code == 0, f"xdotool could not click {target.text!r}")
+
+
+def page_window(env):
+    shown = [w for w in env.main_windows() if w.visible]
+    return shown[0] if shown else None
+
+
+def open_settings(env):
+    """Right click on the tray icon, then the menu's second item by keyboard
+    (the first Down selects "&О программе...", separators are skipped)."""
+    env.click_tray_icon(button=3)
+    wait_for(lambda: [w for w in env.windows("#32768") if w.visible], START_DEADLINE,
+             "the tray menu to open")
+    code, _ = env.x("xdotool", "key", "Down", "Down", "Return")
+    check(code == 0, "xdotool could not pick the menu item")
+    return wait_for(lambda: page_window(env), START_DEADLINE, "the settings page to show")
+
+
+def wait_for_page(env):
+    """The 22 controls of the page, once they all exist."""
+    return wait_for(lambda: (lambda c: c if len(c) == 22 else None)(controls(env)),
+                    START_DEADLINE, "the 22 controls")
+
+
+def wait_closed(env):
+    """Waits until the page is hidden and its controls are gone."""
+    wait_for(lambda: page_window(env) is None, START_DEADLINE, "the page to hide")
+    wait_for(lambda: not controls(env), START_DEADLINE, "the controls to be destroyed")
