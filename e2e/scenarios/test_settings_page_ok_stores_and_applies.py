@@ -56,12 +56,29 @@ def page_window(env):
     return shown[0] if shown else None
 
 
+def screenshot_menu(env, menu):
+    """Saves the open menu beside the tray icon, once Wine has drawn it (it
+    shows before it is drawn): then its area holds more than two colours."""
+    icon = env.tray_icon_area()
+    area = (min(icon[0], menu.left), min(icon[1], menu.top), max(icon[2], menu.right),
+            max(icon[3], menu.bottom))
+
+    def drawn():
+        path = env.screenshot("tray-menu", area)
+        pixels = env.screen_pixels(path, menu.left, menu.top, menu.right - menu.left,
+                                   menu.bottom - menu.top)
+        return len({p for row in pixels for p in row}) > 2
+
+    wait_for(drawn, START_DEADLINE, "the tray menu to be drawn", interval=0.2)
+
+
 def open_settings(env):
     """Right click on the tray icon, then the menu's second item by keyboard
     (the first Down selects "&О программе...", separators are skipped)."""
     env.click_tray_icon(button=3)
-    wait_for(lambda: [w for w in env.windows("#32768") if w.visible], START_DEADLINE,
-             "the tray menu to open")
+    menu = wait_for(lambda: [w for w in env.windows("#32768") if w.visible], START_DEADLINE,
+                    "the tray menu to open")[0]
+    screenshot_menu(env, menu)
     code, _ = env.x("xdotool", "key", "Down", "Down", "Return")
     check(code == 0, "xdotool could not pick the menu item")
     return wait_for(lambda: page_window(env), START_DEADLINE, "the settings page to show")
@@ -82,7 +99,7 @@ def run(env):
                              "Активировать / деактивировать горячие клавиши",
                              "Устанавливать кодировку в"]),
           f"checked at first: {checked}")
-    env.screenshot("settings-page")
+    env.screenshot("settings-page", (window.left, window.top, window.right, window.bottom))
 
     click(env, control(env, ALT_MODE))
     wait_for(lambda: control(env, ALT_MODE).checked, START_DEADLINE, "the Alt mode to be checked")
