@@ -29,6 +29,8 @@ if [ ! -d "$WINEPREFIX" ]; then
   wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
+# The settings page's font; also for a prefix made before it was needed.
+python3 e2e/wine_env.py fonts "$WINEPREFIX"
 case "$*" in
   *q) echo "run: asking the running copy of Tamsel to quit" ;;
   *) echo "run: starting Tamsel; it lives in the tray. Quit it from the tray menu or with: ./run.sh q" ;;

@@ -190,10 +190,16 @@ class Environment:
         check(code == 0, "xdotool could not click the tray icon")
         self.last_click = time.monotonic()
 
-    def screenshot(self, name):
+    def screenshot(self, name, area=None):
+        """Saves the screen as <name>.png. An area of interest (left, top,
+        right, bottom) goes beside it as <name>.area, for the README's
+        pictures (tools/pictures.sh)."""
         path = os.path.join(self.artifacts, name + ".png")
         code, _ = self.x("import", "-window", "root", path)
         check(code == 0, "imagemagick could not take a screenshot")
+        if area:
+            with open(os.path.join(self.artifacts, name + ".area"), "w", encoding="utf-8") as f:
+                f.write(" ".join(map(str, area)) + "\n")
         return path
 
     def screen_pixels(self, path, left, top, width, height):
@@ -206,13 +212,19 @@ class Environment:
         return [[tuple(data[3 * (y * width + x):3 * (y * width + x) + 3]) for x in range(width)]
                 for y in range(height)]
 
-    def tray_icon_shows(self, icon, screenshot):
-        """True when the first tray icon in the screenshot is the icon drawn in
-        res/<icon>.txt: every opaque pixel in its colour."""
+    def tray_icon_area(self):
+        """The first tray icon's square cell as (left, top, right, bottom)."""
         tray = self.tray()
         check(tray is not None, "no tray icon is shown")
         cell = tray["height"]
-        area = self.screen_pixels(screenshot, tray["x"], tray["y"], cell, cell)
+        return tray["x"], tray["y"], tray["x"] + cell, tray["y"] + cell
+
+    def tray_icon_shows(self, icon, screenshot):
+        """True when the first tray icon in the screenshot is the icon drawn in
+        res/<icon>.txt: every opaque pixel in its colour."""
+        left, top, right, _ = self.tray_icon_area()
+        cell = right - left
+        area = self.screen_pixels(screenshot, left, top, cell, cell)
         expected = make_ico.read_map(os.path.join(RES_DIR, icon + ".txt"))
         for dy in range(cell - make_ico.SIZE + 1):
             for dx in range(cell - make_ico.SIZE + 1):

@@ -42,15 +42,24 @@ def page_window(env):
     return shown[0] if shown else None
 
 
-def open_settings(env):
-    """Right click on the tray icon, then the menu's second item by keyboard
-    (the first Down selects "&О программе...", separators are skipped)."""
+def open_tray_menu(env):
+    """Right click on the tray icon; returns the menu's window once it shows."""
     env.click_tray_icon(button=3)
-    wait_for(lambda: [w for w in env.windows("#32768") if w.visible], START_DEADLINE,
-             "the tray menu to open")
+    return wait_for(lambda: [w for w in env.windows("#32768") if w.visible], START_DEADLINE,
+                    "the tray menu to open")[0]
+
+
+def choose_settings(env):
+    """Picks the open menu's second item by keyboard (the first Down selects
+    "&О программе...", separators are skipped); returns the page's window."""
     code, _ = env.x("xdotool", "key", "Down", "Down", "Return")
     check(code == 0, "xdotool could not pick the menu item")
     return wait_for(lambda: page_window(env), START_DEADLINE, "the settings page to show")
+
+
+def open_settings(env):
+    open_tray_menu(env)
+    return choose_settings(env)
 
 
 def wait_for_page(env):

@@ -3,6 +3,8 @@
 
     wine_env.py setup   BUILD_DIR   start both and write BUILD_DIR/wine/state.env
     wine_env.py cleanup BUILD_DIR   stop both and remove the state file
+    wine_env.py fonts   PREFIX      give a Wine prefix the fonts that Tamsel's
+                                    settings page needs (./run.sh does this)
 
 The prefix lives in BUILD_DIR/wineprefix and is created only when missing
 (about 20 s); later runs reuse it. The wineserver is started persistent with
@@ -10,8 +12,10 @@ its output in a log file, so that no Wine process started later holds on to
 the output pipe of the test that happened to start it. The state file holds
 shell `export` lines that e2e/wine-run and e2e/harness.py read.
 """
+import filecmp
 import os
 import shlex
+import shutil
 import signal
 import subprocess
 import sys
@@ -19,6 +23,11 @@ import time
 
 SCREEN = "1024x768x24"
 LOCALE = "ru_RU.UTF-8"  # Wine takes the ANSI code page 1251 from it
+# Wine's own bitmap MS Sans Serif for code page 1251, from Debian's fonts-wine:
+# the file that a prefix's Fonts key names for that face. This Wine looks for
+# its own fonts in a folder that does not exist, and without the file it draws
+# the settings page in a wider face that cuts off the captions.
+PAGE_FONT = "/usr/share/wine/fonts/sserifer.fon"
 
 
 def paths(build):
@@ -102,6 +111,17 @@ def run(command, env, log, timeout):
     return result.returncode
 
 
+def install_fonts(prefix):
+    """Puts the page font where the prefix's Fonts key expects it, in
+    C:\\windows\\Fonts, replacing an older copy; Wine reads it at each start."""
+    if not os.path.isfile(PAGE_FONT):
+        sys.exit(f"wine_env: {PAGE_FONT} is missing (Debian's fonts-wine; tools/setup.sh installs it)")
+    target = os.path.join(prefix, "drive_c", "windows", "Fonts", os.path.basename(PAGE_FONT))
+    if not os.path.isfile(target) or not filecmp.cmp(PAGE_FONT, target, shallow=False):
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        shutil.copyfile(PAGE_FONT, target)
+
+
 def setup(build):
     p = paths(build)
     os.makedirs(p["dir"], exist_ok=True)
@@ -127,6 +147,7 @@ def setup(build):
         if run(["wineboot", "-i"], env, log, 300) != 0:
             sys.exit("wine_env: wineboot -i failed (see the log)")
         run(["wineserver", "-w"], env, log, 120)
+    install_fonts(p["prefix"])
     # A persistent server that outlives every test until the cleanup.
     if run(["wineserver", "-p"], env, log, 60) != 0:
         sys.exit("wine_env: wineserver -p failed (see the log)")
@@ -155,11 +176,11 @@ def cleanup(build):
 
 
 def main(argv):
-    if len(argv) != 3 or argv[1] not in ("setup", "cleanup"):
+    verbs = {"setup": setup, "cleanup": cleanup, "fonts": install_fonts}
+    if len(argv) != 3 or argv[1] not in verbs:
         print(__doc__, file=sys.stderr)
         return 2
-    build = os.path.abspath(argv[2])
-    (setup if argv[1] == "setup" else cleanup)(build)
+    verbs[argv[1]](os.path.abspath(argv[2]))
     return 0
 
 

@@ -14,8 +14,8 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import harness  # noqa: E402
 from harness import START_DEADLINE, check, wait_for  # noqa: E402
-from settings_page import (TITLE, click, control, open_settings, wait_closed,  # noqa: E402
-                           wait_for_page)
+from settings_page import (TITLE, choose_settings, click, control, open_tray_menu,  # noqa: E402
+                           wait_closed, wait_for_page)
 
 ALT_V = "0x1:0x56"
 ALT_INS = "0x1:0x2d"
@@ -23,12 +23,29 @@ ALT_MODE = "Alt+V, Alt+Ins - вставить неформатированный
 USER_PASTE_MODE = "Вставить неформатированный текст"
 
 
+def screenshot_menu(env, menu):
+    """Saves the open menu beside the tray icon, once Wine has drawn it (it
+    shows before it is drawn): then its area holds more than two colours."""
+    icon = env.tray_icon_area()
+    area = (min(icon[0], menu.left), min(icon[1], menu.top), max(icon[2], menu.right),
+            max(icon[3], menu.bottom))
+
+    def drawn():
+        path = env.screenshot("tray-menu", area)
+        pixels = env.screen_pixels(path, menu.left, menu.top, menu.right - menu.left,
+                                   menu.bottom - menu.top)
+        return len({p for row in pixels for p in row}) > 2
+
+    wait_for(drawn, START_DEADLINE, "the tray menu to be drawn", interval=0.2)
+
+
 def run(env):
     env.start_tamsel()
     wait_for(lambda: env.held(ALT_INS)[ALT_INS], START_DEADLINE, "Tamsel to hold Alt+Insert")
     check(not env.held(ALT_V)[ALT_V], "Alt+V is held before the mode changed")
 
-    window = open_settings(env)
+    screenshot_menu(env, open_tray_menu(env))
+    window = choose_settings(env)
     check(window.title == TITLE, f"the page's title is {window.title!r}")
     page = wait_for_page(env)
     check(all(c.visible for c in page), "a control is hidden")
@@ -37,7 +54,7 @@ def run(env):
                              "Активировать / деактивировать горячие клавиши",
                              "Устанавливать кодировку в"]),
           f"checked at first: {checked}")
-    env.screenshot("settings-page")
+    env.screenshot("settings-page", (window.left, window.top, window.right, window.bottom))
 
     click(env, control(env, ALT_MODE))
     wait_for(lambda: control(env, ALT_MODE).checked, START_DEADLINE, "the Alt mode to be checked")

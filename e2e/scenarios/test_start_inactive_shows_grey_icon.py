@@ -9,7 +9,7 @@ from harness import EXIT_DEADLINE, START_DEADLINE, check, wait_for  # noqa: E402
 
 
 def screenshot_showing(env, icon, name):
-    path = env.screenshot(name)
+    path = env.screenshot(name, env.tray_icon_area())
     return path if env.tray_icon_shows(icon, path) else None
 
 

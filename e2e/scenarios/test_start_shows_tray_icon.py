@@ -23,7 +23,7 @@ def run(env):
 
     wait_for(env.tray, START_DEADLINE, "the tray icon")
     # The first start writes the default settings, with the paste hotkeys on.
-    shot = env.screenshot("tray-active")
+    shot = env.screenshot("tray-active", env.tray_icon_area())
     check(env.tray_icon_shows("mainicon", shot),
           f"the tray icon is not MAINICON (see {shot})")
     check(tamsel.poll() is None, f"tamsel.exe ended with {tamsel.returncode}")
