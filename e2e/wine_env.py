@@ -9,7 +9,8 @@
 The prefix lives in BUILD_DIR/wineprefix and is created only when missing
 (about 20 s); later runs reuse it. The wineserver is started persistent with
 its output in a log file, so that no Wine process started later holds on to
-the output pipe of the test that happened to start it. The state file holds
+the output pipe of the test that happened to start it; one program of ours
+keeps the Wine session up until the cleanup. The state file holds
 shell `export` lines that e2e/wine-run and e2e/harness.py read.
 """
 import filecmp
@@ -122,6 +123,17 @@ def install_fonts(prefix):
         shutil.copyfile(PAGE_FONT, target)
 
 
+def keep_session(build, env, log):
+    """Starts our keep_session helper, which holds the Wine session up until
+    the cleanup ends it: Wine winds the session down whenever its last
+    program ends, and a program started meanwhile can hang for good."""
+    keeper = os.path.join(build, "e2e-helpers", "keep_session.exe")
+    if not os.path.exists(keeper):
+        sys.exit(f"wine_env: {keeper} is missing (build the windows preset first)")
+    subprocess.Popen(["wine", keeper], env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                     start_new_session=True)
+
+
 def setup(build):
     p = paths(build)
     os.makedirs(p["dir"], exist_ok=True)
@@ -154,6 +166,7 @@ def setup(build):
     # Start the prefix's own processes (services, the desktop with its tray)
     # from here, with the log as their output.
     run(["wineboot"], env, log, 120)
+    keep_session(build, env, log)
     write_state(p["state"], values)
     print(f"wine_env: display {display}, prefix {p['prefix']}, "
           f"ready after {time.monotonic() - started:.1f} s")
