@@ -6,13 +6,16 @@
 
 A static link must leave nothing but DLLs that every Windows has; a
 libwinpthread-1.dll or libstdc++-6.dll import means a runtime slipped in.
+The common controls are not imported either (see SYSTEM_DLLS).
 """
 import os
 import subprocess
 import sys
 
+# Not comctl32.dll: imported, it costs about 1.9 MiB of memory from the start,
+# though only the settings page needs it; the page loads it when opened.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "advapi32.dll", "gdi32.dll",
-               "comctl32.dll", "msvcrt.dll"}
+               "msvcrt.dll"}
 
 
 def imported_dlls(objdump, exe):

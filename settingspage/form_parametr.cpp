@@ -128,11 +128,19 @@ constexpr int CountOf(const T (&)[N]) {
   return N;
 }
 
-// The hotkey control belongs to the common controls library, which registers
-// its class only when asked; asking again costs nothing.
+typedef BOOL(WINAPI *InitCommonControlsExProc)(const INITCOMMONCONTROLSEX *);
+
+// The hotkey control belongs to the common controls library, which only the
+// page needs: loaded when the page is first opened, it costs no memory while
+// the program waits in the tray, and it is never unloaded, for the controls'
+// code. Loading and registering again cost nothing.
 void RegisterHotkeyClass() {
+  HMODULE commoncontrols = LoadLibraryA("comctl32.dll");
+  if (!commoncontrols) return;
+  FARPROC proc = GetProcAddress(commoncontrols, "InitCommonControlsEx");
+  if (!proc) return;
   INITCOMMONCONTROLSEX init = {sizeof init, ICC_HOTKEY_CLASS};
-  InitCommonControlsEx(&init);
+  reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)()>(proc))(&init);
 }
 
 void CreatePageFont() {
@@ -150,7 +158,7 @@ void CreateControls() {
 
 void SetPageFont() {
   for (const ControlSpec &c : controls)
-    SendMessageA(*c.handle, WM_SETFONT, reinterpret_cast<WPARAM>(pagefont), 0);
+    if (*c.handle) SendMessageA(*c.handle, WM_SETFONT, reinterpret_cast<WPARAM>(pagefont), 0);
 }
 
 void Check(HWND button) { SendMessageA(button, BM_SETCHECK, BST_CHECKED, 0); }
@@ -179,8 +187,10 @@ void ShowFlagsAndModes() {
   ShowChoice(iconclickchoices, iconclick ? 1 : 0);
 }
 
+// Without the common controls there are no hotkey controls to fill.
 void ShowHotkeys() {
   for (const HotkeySetting &h : hotkeysettings) {
+    if (!*h.control) continue;
     SendMessageA(*h.control, HKM_SETRULES, HKCOMB_NONE, 0);
     SendMessageA(*h.control, HKM_SETHOTKEY, *h.word, 0);
   }
@@ -224,8 +234,11 @@ void ReadLanguage() {
   if (row >= 0 && row < CountOf(localeids)) usercodepage = localeids[row];
 }
 
+// A hotkey control that could not be created keeps its setting rather than
+// reading back as no key.
 void ReadHotkeys() {
   for (const HotkeySetting &h : hotkeysettings) {
+    if (!*h.control) continue;
     *h.word = LOWORD(SendMessageA(*h.control, HKM_GETHOTKEY, 0, 0));
     *h.mods = HotkeyFlagsToMods(*h.word);
   }

@@ -171,6 +171,40 @@ TEST_F(SettingsPageTest, BuildsTheTwentyTwoControlsOfTheTableWithOneFont) {
                "UpdateWindow(Tamsel) = 1", "ShowWindow(Tamsel, 5) = 0"}));
 }
 
+// Only the page needs the common controls: loaded when it opens, not at start.
+TEST_F(SettingsPageTest, TheCommonControlsAreLoadedOnlyWhenThePageOpens) {
+  winsim::Script([] { EXPECT_EQ(Count(winsim::Timeline(), "LoadLibraryA"), 0); });
+  for (int i = 0; i < 2; ++i) {
+    OpenSettings();
+    winsim::Script([] { Click(Cancel); });
+  }
+  ThenQuit();
+  Run();
+  EXPECT_EQ(Count(winsim::Timeline(), "InitCommonControlsEx(size 8, 0x40) = 1"), 2);
+  EXPECT_TRUE(
+      InOrder(winsim::Timeline(),
+              {"dispatch WM_COMMAND(Tamsel, 0x2, 0x0)", "LoadLibraryA(\"comctl32.dll\") = comctl32",
+               "GetProcAddress(comctl32, \"InitCommonControlsEx\") = InitCommonControlsEx",
+               "InitCommonControlsEx(size 8, 0x40) = 1"}));
+}
+
+// Without the library the page has no hotkey controls; OK keeps the hotkeys.
+TEST_F(SettingsPageTest, WithoutTheCommonControlsOkKeepsTheHotkeys) {
+  Store({{"activekey", 0x0351}});
+  winsim::FailNext("LoadLibraryA");
+  OpenSettings();
+  winsim::Script([] {
+    EXPECT_EQ(Page().size(), size_t(ControlCount - 3));
+    EXPECT_TRUE(winsim::Click(winsim::FindControl(Main(), "button", "OK")));
+  });
+  ThenQuit();
+  Run();
+  EXPECT_EQ(Stored("activekey"), 0x0351u);
+  EXPECT_EQ(Stored("keycp"), 0x0C2Du);
+  EXPECT_EQ(Stored("keycc"), 0x0244u);
+  EXPECT_EQ(keycpmods, MOD_ALT);
+}
+
 TEST_F(SettingsPageTest, DefaultSettingsShowTheirButtonsHotkeysAndTheUsersLanguage) {
   OpenSettings();
   WhileRunning([] {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
@@ -170,6 +172,23 @@ TEST_F(SystemContract, LanguageNamesComeInTheAnsiCodePageOnlyWhenAskedFor) {
   ASSERT_GT(GetLocaleInfoA(0x0419, LOCALE_SLANGUAGE, own, sizeof own), 1);
   ASSERT_GT(GetLocaleInfoA(0x0419, LOCALE_SLANGUAGE | LOCALE_USE_CP_ACP, ansi, sizeof ansi), 1);
   EXPECT_STREQ(own, ansi);
+}
+
+// A program that does not import the common controls loads them when it needs
+// the hotkey control, whose class they register when asked.
+TEST_F(SystemContract, CommonControlsLoadedAtRunTimeRegisterTheHotkeyClass) {
+  typedef BOOL(WINAPI * InitProc)(const INITCOMMONCONTROLSEX *);
+  EXPECT_EQ(LoadLibraryA("nosuchlibrary.dll"), nullptr);
+  HMODULE library = LoadLibraryA("comctl32.dll");
+  ASSERT_NE(library, nullptr);
+  EXPECT_EQ(GetProcAddress(library, "NoSuchFunction"), nullptr);
+  FARPROC proc = GetProcAddress(library, "InitCommonControlsEx");
+  ASSERT_NE(proc, nullptr);
+  INITCOMMONCONTROLSEX init = {sizeof init, ICC_HOTKEY_CLASS};
+  EXPECT_TRUE(reinterpret_cast<InitProc>(reinterpret_cast<void (*)()>(proc))(&init));
+  EXPECT_NE(CreateWindowExA(0, "msctls_hotkey32", "", WS_CHILD, 0, 0, 10, 10, NewWindow(), NULL,
+                            GetModuleHandleA(NULL), NULL),
+            nullptr);
 }
 
 TEST_F(SystemContract, FindWindowFindsNothingForAnUnknownClass) {

@@ -1,6 +1,7 @@
 // The standard controls of the settings page (see winsim_controls.h): their
 // state, window procedures and what the user does with them.
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <strings.h>
 
@@ -193,6 +194,33 @@ WNDPROC SystemClassProc(const char *name) {
 
 using namespace winsim::detail;
 using namespace winsim;
+
+namespace {
+HMODULE CommonControlsModule() { return reinterpret_cast<HMODULE>(0x7FF10000); }
+}  // namespace
+
+// The one library that can be loaded: the common controls.
+HMODULE WINAPI LoadLibraryA(LPCSTR name) {
+  bool known = name && (strcasecmp(name, "comctl32.dll") == 0 || strcasecmp(name, "comctl32") == 0);
+  HMODULE module = NULL;
+  if (!known)
+    SetLastError(126);  // ERROR_MOD_NOT_FOUND
+  else if (!Injected("LoadLibraryA"))
+    module = CommonControlsModule();
+  Record("LoadLibraryA(" + Quoted(name) + ") = " + (module ? "comctl32" : "NULL"));
+  return module;
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
+  FARPROC found = NULL;
+  if (module == CommonControlsModule() && name && strcmp(name, "InitCommonControlsEx") == 0)
+    found = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(InitCommonControlsEx));
+  else
+    SetLastError(127);  // ERROR_PROC_NOT_FOUND
+  Record("GetProcAddress(" + std::string(module == CommonControlsModule() ? "comctl32" : "?") +
+         ", " + Quoted(name) + ") = " + (found ? "InitCommonControlsEx" : "NULL"));
+  return found;
+}
 
 // Registers the classes asked for; only the hotkey control is modelled.
 BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX *init) {

@@ -28,6 +28,12 @@ int WINAPI GetLocaleInfoA(LCID locale, DWORD type, LPSTR data, int size);
 
 LPSTR WINAPI GetCommandLineA(void);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
+
+// Only the common controls library (comctl32.dll) can be loaded, and only its
+// InitCommonControlsEx looked up; a module is never unloaded.
+typedef INT_PTR(WINAPI *FARPROC)();
+HMODULE WINAPI LoadLibraryA(LPCSTR name);
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
 void WINAPI ExitProcess(UINT code);
 void WINAPI Sleep(DWORD ms);
 DWORD WINAPI GetTickCount(void);
