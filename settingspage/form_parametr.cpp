@@ -32,7 +32,7 @@ const DWORD ComboStyle = ChildStyle | WS_VSCROLL | CBS_DROPDOWNLIST;
 
 const char CleanClipboardText[] = "Убрать форматирование в буфере обмена";
 
-struct ControlSpec {
+struct ControlLayout {
   HWND *handle;
   const char *classname;
   DWORD style;
@@ -43,7 +43,7 @@ struct ControlSpec {
 
 // In the order of creation; positions relative to the parent (a group box's
 // whole rectangle).
-const ControlSpec controls[] = {
+const ControlLayout controls[] = {
     {&activecheck, ButtonClass, CheckBoxStyle, &mainwindow, 320, 13, 305, 20,
      "Активировать горячие клавиши при загрузке"},
     {&modegroup, ButtonClass, GroupStyle, &mainwindow, 10, 102, 301, 149,
@@ -151,13 +151,13 @@ void CreatePageFont() {
 
 void CreateControls() {
   HINSTANCE instance = GetModuleHandleA(NULL);
-  for (const ControlSpec &c : controls)
+  for (const ControlLayout &c : controls)
     *c.handle = CreateWindowExA(0, c.classname, c.text, c.style, c.x, c.y, c.width, c.height,
                                 *c.parent, NULL, instance, NULL);
 }
 
 void SetPageFont() {
-  for (const ControlSpec &c : controls)
+  for (const ControlLayout &c : controls)
     if (*c.handle) SendMessageA(*c.handle, WM_SETFONT, reinterpret_cast<WPARAM>(pagefont), 0);
 }
 

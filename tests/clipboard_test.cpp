@@ -67,6 +67,17 @@ Contents Now() {
 
 Bytes Stored(UINT format) { return winsim::BlockBytes(winsim::StoredClipboardBlock(format)); }
 
+// A block as the timeline names it.
+std::string Name(HGLOBAL mem) { return winsim::Block(mem).name; }
+
+// The block the conversion allocated with this size, as the timeline names it.
+std::string Allocated(const std::vector<std::string> &calls, SIZE_T size) {
+  std::string prefix = "GlobalAlloc(0x2002, " + std::to_string(size) + ") = ";
+  for (const auto &call : calls)
+    if (call.rfind(prefix, 0) == 0) return call.substr(prefix.size());
+  return "(none of " + std::to_string(size) + " bytes)";
+}
+
 class ClipboardTest : public ProgramTest {
  protected:
   void TearDown() override {
@@ -224,53 +235,38 @@ TEST_F(ClipboardTest, SingleByteModesTakeTextDerivedFromUnicodeText) {
   EXPECT_EQ(Stored(CF_LOCALE), Locale(0x0409));
 }
 
-TEST_F(ClipboardTest, StepsComeInOrderWithEverythingReadBeforeEmptying) {
+// Everything is read before the old contents go, the text is stored before
+// its locale, and each block is unlocked before the clipboard takes it.
+TEST_F(ClipboardTest, EverythingIsReadBeforeEmptyingAndTheTextStoredBeforeItsLocale) {
   CopyFormattedText();
+  std::string source = Name(winsim::StoredClipboardBlock(CF_TEXT));
+  std::string oldlocale = Name(winsim::StoredClipboardBlock(CF_LOCALE));
   auto calls = ConvertIn(CodePageAtCopy);
-  EXPECT_EQ(calls, (std::vector<std::string>{
-                       "IsClipboardFormatAvailable(CF_TEXT) = 1",
-                       "IsClipboardFormatAvailable(CF_UNICODETEXT) = 1",
-                       "OpenClipboard(Tamsel) = 1",
-                       "GetClipboardData(CF_TEXT) = mem4",
-                       "GlobalLock(mem4) = &mem4",
-                       "GlobalSize(mem4) = 7",
-                       "GlobalAlloc(0x2002, 7) = mem6",
-                       "GlobalLock(mem6) = &mem6",
-                       "GlobalUnlock(mem4) = 0",
-                       "GlobalUnlock(mem6) = 0",
-                       "IsClipboardFormatAvailable(CF_LOCALE) = 1",
-                       "GetClipboardData(CF_LOCALE) = mem5",
-                       "GlobalLock(mem5) = &mem5",
-                       "GlobalSize(mem5) = 4",
-                       "GlobalUnlock(mem5) = 0",
-                       "EmptyClipboard() = 1",
-                       "SetClipboardData(CF_TEXT, mem6) = mem6",
-                       "GlobalAlloc(0x2002, 4) = mem7",
-                       "GlobalLock(mem7) = &mem7",
-                       "GlobalUnlock(mem7) = 0",
-                       "SetClipboardData(CF_LOCALE, mem7) = mem7",
-                       "CloseClipboard() = 1",
-                   }));
+  std::string text = Allocated(calls, 7), locale = Allocated(calls, 4);
+  EXPECT_TRUE(InOrder(
+      calls,
+      {"IsClipboardFormatAvailable(CF_TEXT) = 1", "IsClipboardFormatAvailable(CF_UNICODETEXT) = 1",
+       "OpenClipboard(Tamsel) = 1", "GetClipboardData(CF_TEXT) = " + source,
+       "GlobalUnlock(" + source + ") = 0", "GetClipboardData(CF_LOCALE) = " + oldlocale,
+       "GlobalUnlock(" + oldlocale + ") = 0", "EmptyClipboard() = 1",
+       "SetClipboardData(CF_TEXT, " + text + ") = " + text, "GlobalUnlock(" + locale + ") = 0",
+       "SetClipboardData(CF_LOCALE, " + locale + ") = " + locale}));
+  EXPECT_TRUE(InOrder(calls, {"GlobalUnlock(" + text + ") = 0", "EmptyClipboard() = 1"}));
+  EXPECT_EQ(calls.back(), "CloseClipboard() = 1");
 }
 
-TEST_F(ClipboardTest, UnicodeFormStepsComeInOrder) {
+TEST_F(ClipboardTest, UnicodeTextIsReadBeforeEmptyingAndStoredAlone) {
   CopyFormattedText();
+  std::string source = Name(winsim::StoredClipboardBlock(CF_UNICODETEXT));
   auto calls = ConvertIn(CodePageUnicode);
-  EXPECT_EQ(calls, (std::vector<std::string>{
-                       "IsClipboardFormatAvailable(CF_TEXT) = 1",
-                       "IsClipboardFormatAvailable(CF_UNICODETEXT) = 1",
-                       "OpenClipboard(Tamsel) = 1",
-                       "GetClipboardData(CF_UNICODETEXT) = mem3",
-                       "GlobalLock(mem3) = &mem3",
-                       "GlobalSize(mem3) = 14",
-                       "GlobalAlloc(0x2002, 14) = mem6",
-                       "GlobalLock(mem6) = &mem6",
-                       "GlobalUnlock(mem3) = 0",
-                       "GlobalUnlock(mem6) = 0",
-                       "EmptyClipboard() = 1",
-                       "SetClipboardData(CF_UNICODETEXT, mem6) = mem6",
-                       "CloseClipboard() = 1",
-                   }));
+  std::string text = Allocated(calls, 14);
+  EXPECT_TRUE(InOrder(
+      calls,
+      {"OpenClipboard(Tamsel) = 1", "GetClipboardData(CF_UNICODETEXT) = " + source,
+       "GlobalUnlock(" + source + ") = 0", "GlobalUnlock(" + text + ") = 0", "EmptyClipboard() = 1",
+       "SetClipboardData(CF_UNICODETEXT, " + text + ") = " + text, "CloseClipboard() = 1"}));
+  EXPECT_EQ(Count(calls, "SetClipboardData"), 1);
+  EXPECT_EQ(Count(calls, "GetClipboardData(CF_LOCALE)"), 0);
 }
 
 // --- the text taken -----------------------------------------------------------------
@@ -440,15 +436,17 @@ TEST_F(ClipboardTest, LocaleBlockThatCannotBeLockedIsFreed) {
     winsim::FailNthCall("GlobalLock", 3);
   });
   EXPECT_EQ(winsim::StoredClipboardFormats(), Formats{CF_TEXT});
-  EXPECT_TRUE(InOrder(
-      calls, {"GlobalLock(mem7) = NULL", "GlobalFree(mem7) = NULL", "CloseClipboard() = 1"}));
+  std::string locale = Allocated(calls, 4);
+  EXPECT_TRUE(InOrder(calls, {"GlobalLock(" + locale + ") = NULL",
+                              "GlobalFree(" + locale + ") = NULL", "CloseClipboard() = 1"}));
 }
 
 TEST_F(ClipboardTest, TextBlockTheClipboardRefusedIsFreed) {
   CopyFormattedText();
   auto calls = ConvertIn(CodePageNone, [] { winsim::FailNext("SetClipboardData"); });
-  EXPECT_TRUE(InOrder(calls, {"SetClipboardData(CF_TEXT, mem6) = NULL", "GlobalFree(mem6) = NULL",
-                              "CloseClipboard() = 1"}));
+  std::string text = Allocated(calls, 7);
+  EXPECT_TRUE(InOrder(calls, {"SetClipboardData(CF_TEXT, " + text + ") = NULL",
+                              "GlobalFree(" + text + ") = NULL", "CloseClipboard() = 1"}));
 }
 
 TEST_F(ClipboardTest, LocaleBlockTheClipboardRefusedIsFreed) {
@@ -458,8 +456,9 @@ TEST_F(ClipboardTest, LocaleBlockTheClipboardRefusedIsFreed) {
     winsim::FailNthCall("SetClipboardData", 2);
   });
   EXPECT_EQ(winsim::StoredClipboardFormats(), Formats{CF_TEXT});
-  EXPECT_TRUE(
-      InOrder(calls, {"SetClipboardData(CF_LOCALE, mem7) = NULL", "GlobalFree(mem7) = NULL"}));
+  std::string locale = Allocated(calls, 4);
+  EXPECT_TRUE(InOrder(calls, {"SetClipboardData(CF_LOCALE, " + locale + ") = NULL",
+                              "GlobalFree(" + locale + ") = NULL"}));
 }
 
 TEST_F(ClipboardTest, SuccessLeavesOnlyTheClipboardsBlocksAlive) {
