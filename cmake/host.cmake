@@ -14,6 +14,10 @@ if(TAMSEL_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
+if(TAMSEL_TESTS)
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+endif()
 add_subdirectory(winsim)
 
 add_library(tamsel_program STATIC ${PROGRAM_SOURCES})

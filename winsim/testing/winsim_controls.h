@@ -15,8 +15,7 @@
 //   (ICC_HOTKEY_CLASS); HKM_SETRULES, HKM_SETHOTKEY, HKM_GETHOTKEY.
 // - WM_SETFONT / WM_GETFONT for every control. Deleting a font that a live
 //   control still uses is a violation.
-// Not modelled: painting, focus, keyboard input, notifications other than
-// those of the user actions below.
+// What is not modelled is listed in winsim/README.md.
 #pragma once
 
 #include <windows.h>

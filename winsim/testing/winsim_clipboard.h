@@ -21,13 +21,7 @@
 //   source's: one unit per byte, one byte per unit (an odd last byte of
 //   Unicode text is dropped).
 //
-// Not modelled: double-byte code pages (932, 936, 949, 950) and code pages
-// other than 437, 850, 866, 1251 and 1252 (a locale with another one converts
-// with the user's default); best-fit mappings (a character the code page
-// lacks becomes '?'); bytes a code page leaves undefined map to U+0080..U+00FF
-// of the same number; delayed rendering; clipboard viewers and listeners;
-// derived pictures (CF_BITMAP, CF_DIB, metafiles). Windows may size derived
-// text blocks differently; the program relies on no derived size.
+// What is not modelled is listed in winsim/README.md.
 #pragma once
 
 #include <windows.h>

@@ -14,7 +14,7 @@
 
 void WINAPI keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra);
 UINT WINAPI MapVirtualKeyA(UINT code, UINT maptype);
-// The high bit is set while the key is down; the low bit is not modelled.
+// The high bit is set while the key is down.
 short WINAPI GetAsyncKeyState(int vk);
 HKL WINAPI GetKeyboardLayout(DWORD thread);
 int WINAPI GetKeyboardLayoutList(int count, HKL *list);

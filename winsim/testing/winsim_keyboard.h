@@ -25,11 +25,7 @@
 // GetAsyncKeyState reads that key state at the moment of the call: the user's
 // keys and the synthetic events sent so far.
 //
-// Not modelled: auto-repeat, the left/right modifier codes (VK_LSHIFT ...) as
-// separate keys, GetKeyState (the thread's own view), the "pressed since the
-// last call" bit of GetAsyncKeyState, low-level hooks, SendInput,
-// character translation (WM_CHAR) and the application's own reaction beyond
-// recognising a paste.
+// What is not modelled is listed in winsim/README.md.
 #pragma once
 
 #include <windows.h>

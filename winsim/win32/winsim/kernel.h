@@ -29,8 +29,7 @@ int WINAPI GetLocaleInfoA(LCID locale, DWORD type, LPSTR data, int size);
 LPSTR WINAPI GetCommandLineA(void);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 
-// Only the common controls library (comctl32.dll) can be loaded, and only its
-// InitCommonControlsEx looked up; a module is never unloaded.
+// Only the common controls library can be loaded (see winsim/README.md).
 typedef INT_PTR(WINAPI *FARPROC)();
 HMODULE WINAPI LoadLibraryA(LPCSTR name);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
