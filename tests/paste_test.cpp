@@ -31,6 +31,7 @@ bool Converted() { return winsim::StoredClipboardFormats() == Formats{CF_TEXT, C
 
 Keys Names(const std::vector<winsim::KeyEvent> &events) {
   Keys names;
+  names.reserve(events.size());
   for (const auto &e : events) names.push_back(winsim::Describe(e));
   return names;
 }
@@ -68,7 +69,7 @@ class PasteTest : public ProgramTest {
 
   // Starts the program, the user presses the combination once, `after` looks
   // at the running program once the hotkey was handled, and it quits.
-  static void PressAndQuit(UINT modifiers, UINT vk, std::function<void()> after = {}) {
+  static void PressAndQuit(UINT modifiers, UINT vk, const std::function<void()> &after = {}) {
     winsim::Script([=] { EXPECT_TRUE(winsim::PressHotkey(modifiers, vk)); });
     WhileRunning([=] {
       if (after) after();

@@ -231,7 +231,7 @@ class ReadDwordTest : public ProgramTest {
     EXPECT_TRUE(registry.OpenPath("Software\\Tamsel", false));
     return registry.ReadDword(name, kFallback);
   }
-  static void Store(const char *name, DWORD type, std::vector<BYTE> data) {
+  static void Store(const char *name, DWORD type, const std::vector<BYTE> &data) {
     winsim::SetRegistryValue(kSettingsKey, name, type, data);
   }
   static constexpr LONG kFallback = 0x5A5A;

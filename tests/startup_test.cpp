@@ -69,16 +69,19 @@ TEST_F(StartupTest, ScreenOneNarrowerThanWindowPlusOneGivesZero) {
   Run();
 }
 
+const std::string kCreated =
+    std::string("CreateWindowExA(0x80, \"Tamsel\", \"Tamsel - Параметры\", ") +
+    "0x2, 194, 224, 636, 320, NULL) = Tamsel";
+const std::string kTrayIconAdded =
+    std::string("Shell_NotifyIconA(NIM_ADD, size 104, Tamsel, 12, flags 0x7, callback 0x440, ") +
+    "MAINICON, \"Tamsel\") = 1";
+
 TEST_F(StartupTest, StartsInTheOrderTrayMenuSettingsToggleActivationKey) {
   ThenQuit();
   Run();
   EXPECT_TRUE(InOrder(
       winsim::Timeline(),
-      {"FindWindowA(\"Tamsel\", NULL) = NULL",
-       "CreateWindowExA(0x80, \"Tamsel\", \"Tamsel - Параметры\", 0x2, 194, 224, 636, 320, NULL) = "
-       "Tamsel",
-       "Shell_NotifyIconA(NIM_ADD, size 104, Tamsel, 12, flags 0x7, callback 0x440, MAINICON, "
-       "\"Tamsel\") = 1",
+      {"FindWindowA(\"Tamsel\", NULL) = NULL", kCreated, kTrayIconAdded,
        "CreatePopupMenu() = menu1", "send WM_HOTKEY(Tamsel, 0x9, 0x0)",
        "RegisterHotKey(Tamsel, 7, 0x1, 0x2d) = 1", "PostQuitMessage(0)",
        "UnregisterHotKey(Tamsel, 8) = 0", "UnregisterHotKey(Tamsel, 7) = 1",

@@ -21,6 +21,7 @@ using ::testing::SizeIs;
 namespace {
 std::vector<std::string> Names(const std::vector<winsim::KeyEvent> &events) {
   std::vector<std::string> names;
+  names.reserve(events.size());
   for (const auto &e : events) names.push_back(winsim::Describe(e));
   return names;
 }
