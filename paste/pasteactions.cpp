@@ -10,6 +10,24 @@ const BYTE KeyV = 'V';
 // Windows lists it as unassigned: pressing it means nothing to any program.
 const BYTE MaskKey = 0xE8;
 
+// The combination a hotkey word registers, whatever else the word carries.
+bool IsCtrlV(WORD word, BYTE mods) { return mods == MOD_CONTROL && LOBYTE(word) == KeyV; }
+
+// Whether the program's hotkey `id` is Ctrl+V while the paste hotkeys are
+// active: the mode's own, the user's paste key, or the activation key.
+bool HoldsCtrlV(int id) {
+  switch (id) {
+    case CtrlVHotkeyId:
+      return hookkey == ModeStandardKeys;
+    case UserPasteHotkeyId:
+      return hookkey == ModeUserPaste && IsCtrlV(keycp, keycpmods);
+    case ActivationHotkeyId:
+      return IsCtrlV(activekey, activekeymods);
+    default:
+      return false;
+  }
+}
+
 void Press(BYTE vk) { SendKey(vk, false); }
 void Release(BYTE vk) { SendKey(vk, true); }
 
@@ -33,15 +51,12 @@ void PressAgain(BYTE modifier) {
     Press(modifier);
 }
 
-// Ctrl+V for the fixed hotkeys; only mode 2 holds Ctrl+V itself.
-void PressCtrlV() { PressPasteKey(CtrlVHotkeyId, hookkey == ModeStandardKeys); }
-
 // Ctrl is part of the paste; it stays down only while the user holds it.
 void PasteOnCtrlV() {
   ConvertClipboard();
   bool ctrlheld = UserHolds(VK_CONTROL);
   Press(VK_CONTROL);
-  PressCtrlV();
+  PressPasteKey();
   Release(KeyV);
   if (!ctrlheld) Release(VK_CONTROL);
 }
@@ -54,15 +69,11 @@ void PasteOnFixedKeys(BYTE mainkey, BYTE modifier, bool convert) {
   Release(mainkey);
   Release(modifier);
   Press(VK_CONTROL);
-  PressCtrlV();
+  PressPasteKey();
   Release(KeyV);
   Release(VK_CONTROL);
   if (held) PressAgain(modifier);
 }
-
-// The combination registered for the user's paste key; only Ctrl+V itself
-// would catch the synthetic V, whatever else the stored word carries.
-bool UserKeyIsCtrlV() { return keycpmods == MOD_CONTROL && LOBYTE(keycp) == KeyV; }
 
 // The user's own combination: Ctrl stays down when it is part of it.
 void PasteOnUserKeys() {
@@ -74,7 +85,7 @@ void PasteOnUserKeys() {
   if (keycpmods & MOD_ALT) Release(VK_MENU);
   if (keycpmods & MOD_SHIFT) Release(VK_SHIFT);
   Press(VK_CONTROL);
-  PressPasteKey(UserPasteHotkeyId, UserKeyIsCtrlV());
+  PressPasteKey();
   Release(KeyV);
   if (altheld) PressAltAgain();
   if (!ctrlheld) Release(VK_CONTROL);
@@ -87,10 +98,13 @@ void SendKey(BYTE vk, bool up) {
               0);
 }
 
-void PressPasteKey(int id, bool guarded) {
-  if (guarded) UnregisterHotKey(mainwindow, id);
+void PressPasteKey() {
+  const int ids[] = {CtrlVHotkeyId, UserPasteHotkeyId, ActivationHotkeyId};
+  for (int id : ids)
+    if (HoldsCtrlV(id)) UnregisterHotKey(mainwindow, id);
   Press(KeyV);
-  if (guarded) RegisterHotKey(mainwindow, id, MOD_CONTROL, KeyV);
+  for (int id : ids)
+    if (HoldsCtrlV(id)) RegisterHotKey(mainwindow, id, MOD_CONTROL, KeyV);
 }
 
 void HandlePasteHotkey(WPARAM id) {

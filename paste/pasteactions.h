@@ -11,6 +11,6 @@ void HandlePasteHotkey(WPARAM id);
 // One synthetic key event, a press or a release.
 void SendKey(BYTE vk, bool up);
 
-// Presses V. Guarded, the program's hotkey `id` is itself Ctrl+V and would
-// catch the press, so it is taken away for the one keystroke.
-void PressPasteKey(int id, bool guarded);
+// Presses V while Ctrl is down. Each of the program's hotkeys that is Ctrl+V
+// would catch the press, so it is taken away for the one keystroke.
+void PressPasteKey();

@@ -269,6 +269,27 @@ TEST_P(UserCtrlVTest, IsGuardedAndLeavesCtrlDown) {
 
 INSTANTIATE_TEST_SUITE_P(Words, UserCtrlVTest, ::testing::Values(0x0256, 0x0A56));
 
+// Whichever of the program's hotkeys is Ctrl+V at the time lets the synthetic
+// V through: the activation key set to Ctrl+V, or the standard keys' own
+// Ctrl+V while another program posts the id of the user's paste key.
+TEST_F(PasteTest, NoHotkeyOfTheProgramCatchesItsOwnCtrlV) {
+  Setting("activekey", 0x0256);
+  CopyFormattedText();
+  PressAndQuit(MOD_ALT, VK_INSERT, [] {
+    EXPECT_EQ(hotkeysactive, 1);
+    EXPECT_TRUE(ProgramHolds(ActivationHotkeyId, MOD_CONTROL, 'V'));
+  });
+  EXPECT_EQ(winsim::PastesSeen(), 1);
+
+  winsim::Reset();
+  Setting("hookkey", ModeStandardKeys);
+  CopyFormattedText();
+  winsim::Script([] { winsim::PostFromOtherProcess(Main(), WM_HOTKEY, UserPasteHotkeyId, 0); });
+  WhileRunning([] { EXPECT_TRUE(ProgramHolds(CtrlVHotkeyId, MOD_CONTROL, 'V')); });
+  Run();
+  EXPECT_EQ(winsim::PastesSeen(), 1);
+}
+
 TEST_F(PasteTest, UserCtrlShiftVIsNotGuardedAndKeepsCtrlDown) {
   Setting("keycp", 0x0356);
   CopyFormattedText();
