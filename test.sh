@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Tamsel every way and runs every test: the unit tests against the
 # Win32 stand-in (with ASan and UBSan) with the formatting and clang-tidy
-# checks, the clipboard fuzz target, then the Windows build with its checks,
+# checks, the fuzz targets, then the Windows build with its checks,
 # the system contract cases and the end-to-end scenarios under Wine.
 # Installs whatever is missing first. Every suite runs even when an earlier
 # one fails; the last line counts them all.
