@@ -569,6 +569,26 @@ TEST_F(SettingsPageTest, EachOpeningsFontIsReleasedWithItsControls) {
   EXPECT_TRUE(InOrder(winsim::Timeline(), {"DestroyWindow(button)", "DeleteObject(font3) = 1"}));
 }
 
+// A resident program opens its page many times a day: GDI objects it loses
+// pile up until the system refuses it more.
+TEST_F(SettingsPageTest, FiftyOpeningsWithOkAndCancelHoldNoMoreFontsOrMenusThanOne) {
+  typedef std::pair<int, int> Live;  // fonts, menus
+  auto live = [] { return Live(winsim::LiveFonts(), winsim::LiveMenus()); };
+  Live firstopen, lastopen, afterfirst;
+  for (int i = 0; i < 50; ++i) {
+    OpenSettings();
+    winsim::Script([&, i] {
+      (i == 0 ? firstopen : lastopen) = live();
+      Click(i % 2 ? Cancel : Ok);
+    });
+    if (i == 0) winsim::Script([&] { afterfirst = live(); });
+  }
+  WhileRunning([&] { EXPECT_EQ(live(), afterfirst); });
+  Run();
+  EXPECT_EQ(afterfirst, Live(0, 1));  // the tray menu stays
+  EXPECT_EQ(lastopen, firstopen);
+}
+
 TEST_F(SettingsPageTest, SettingsWhileOpenOnlyBringsThePageToTheForeground) {
   OpenSettings();
   winsim::Script([] {
