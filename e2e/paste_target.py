@@ -40,9 +40,11 @@ def check_converted(env):
 
 
 class PasteTarget:
-    def __init__(self, env):
+    def __init__(self, env, lifetime=None):
+        """Starts the target; it ends by itself after `lifetime` seconds
+        (two minutes when None), should nobody close it."""
         self.env = env
-        self.helper = env.start_helper(NAME)
+        self.helper = env.start_helper(NAME, *([str(lifetime)] if lifetime else []))
 
     def read(self):
         """(foreground, focused, text bytes), or None before the first write."""

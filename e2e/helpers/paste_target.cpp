@@ -1,22 +1,24 @@
 // An application to paste into: a visible window whose multi-line edit
 // control takes the keyboard focus.
-//   paste_target.exe STATEFILE
+//   paste_target.exe [SECONDS] STATEFILE
 // Ten times a second it writes its state to STATEFILE (through a temporary
 // file, so a reader never sees half of it), one line of three fields
 // separated by spaces: 1 or 0 for whether its window is the foreground
 // window, 1 or 0 for whether the edit control has the keyboard focus, and the
 // edit control's text as hex bytes (an ANSI program's text, so Windows-1251
-// here). It ends with
-// exit code 0 once STATEFILE.stop exists, with 3 after two minutes.
+// here; the first 4 KiB only). It ends with exit code 0 once STATEFILE.stop
+// exists, with 3 after SECONDS (two minutes when not given). The edit
+// control takes text of any length, as an editor does.
 #include <windows.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 
 namespace {
 const char ClassName[] = "PasteTarget";
 const UINT_PTR TickTimer = 1;
 const UINT TickMs = 100;
-const DWORD LifetimeMs = 120000;
+const DWORD DefaultLifetimeMs = 120000;
 
 HWND target;
 HWND edit;
@@ -24,6 +26,7 @@ const char *statefile;
 char tempfile[MAX_PATH];
 char stopfile[MAX_PATH];
 DWORD started;
+DWORD lifetime = DefaultLifetimeMs;
 int exitcode;
 
 void SaveState() {
@@ -42,7 +45,7 @@ void OnTick(HWND window) {
   SaveState();
   if (GetFileAttributesA(stopfile) != INVALID_FILE_ATTRIBUTES) {
     DestroyWindow(window);
-  } else if (GetTickCount() - started > LifetimeMs) {
+  } else if (GetTickCount() - started > lifetime) {
     exitcode = 3;
     DestroyWindow(window);
   }
@@ -78,6 +81,7 @@ HWND CreateTarget() {
                          WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0,
                          380, 250, window, NULL, cls.hInstance, NULL);
   if (!edit) return NULL;
+  SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
   SetFocus(edit);
   SetTimer(window, TickTimer, TickMs, NULL);
   return window;
@@ -85,11 +89,12 @@ HWND CreateTarget() {
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (argc != 2 || lstrlenA(argv[1]) > MAX_PATH - 8) {
-    fprintf(stderr, "usage: paste_target.exe STATEFILE\n");
+  if (argc < 2 || argc > 3 || lstrlenA(argv[argc - 1]) > MAX_PATH - 8) {
+    fprintf(stderr, "usage: paste_target.exe [SECONDS] STATEFILE\n");
     return 2;
   }
-  statefile = argv[1];
+  if (argc == 3) lifetime = static_cast<DWORD>(atoi(argv[1])) * 1000;
+  statefile = argv[argc - 1];
   wsprintfA(tempfile, "%s.tmp", statefile);
   wsprintfA(stopfile, "%s.stop", statefile);
   started = GetTickCount();
