@@ -123,18 +123,19 @@ def install_fonts(prefix):
         shutil.copyfile(PAGE_FONT, target)
 
 
-def keep_session(build, env, log):
+def keep_session(helpers, env, log):
     """Starts our keep_session helper, which holds the Wine session up until
     the cleanup ends it: Wine winds the session down whenever its last
     program ends, and a program started meanwhile can hang for good."""
-    keeper = os.path.join(build, "e2e-helpers", "keep_session.exe")
+    keeper = os.path.join(helpers, "keep_session.exe")
     if not os.path.exists(keeper):
         sys.exit(f"wine_env: {keeper} is missing (build the windows preset first)")
     subprocess.Popen(["wine", keeper], env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                      start_new_session=True)
 
 
-def setup(build):
+def setup(build, helpers=None):
+    """`helpers`: where the helper programs are, when not in BUILD_DIR."""
     p = paths(build)
     os.makedirs(p["dir"], exist_ok=True)
     if os.path.exists(p["state"]):
@@ -166,7 +167,7 @@ def setup(build):
     # Start the prefix's own processes (services, the desktop with its tray)
     # from here, with the log as their output.
     run(["wineboot"], env, log, 120)
-    keep_session(build, env, log)
+    keep_session(helpers or os.path.join(build, "e2e-helpers"), env, log)
     write_state(p["state"], values)
     print(f"wine_env: display {display}, prefix {p['prefix']}, "
           f"ready after {time.monotonic() - started:.1f} s")
