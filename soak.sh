@@ -3,7 +3,7 @@
 # private Xvfb display with a private Wine prefix (e2e/soak.py): 300 pastes of
 # rich contents into two editors, 50 settings-page openings, 200 activation
 # toggles, and tamsel.exe's private bytes and handles first against last.
-# Takes about half an hour; not part of ./test.sh. Arguments go to
+# Takes about 35 minutes; not part of ./test.sh. Arguments go to
 # e2e/soak.py (--rounds N, --seed N, --most-failures N). Installs whatever is
 # missing first.
 set -euo pipefail
