@@ -149,12 +149,14 @@ class Editor:
 
     def ask(self, *args):
         """Runs edit_text on the editor; its output, or None when it found no
-        edit control. Under load Wine now and then finds no window of the
-        class for a moment: the callers poll, and the misses are counted."""
+        edit control or did not run: under load Wine now and then ends a
+        program with exit code 1 before it runs. The callers poll, and those
+        misses are counted."""
         code, output = self.env.wine([os.path.join(self.env.helpers, "edit_text.exe"),
                                       self.classname, *args])
         if code == 1:
             self.misses += 1
+        if code in (1, 3):
             return None
         check(code == 0, f"edit_text {self.classname} {' '.join(args)} ended with {code}")
         return output
@@ -307,8 +309,8 @@ def toggle(env, active):
 
 
 def usage(env):
-    """tamsel.exe's (private bytes, working set, handles). Wine now and then
-    finds no window of a class for a moment (exit code 1): asked again."""
+    """tamsel.exe's (private bytes, working set, handles). A helper that Wine
+    ended with exit code 1 before it ran is asked again."""
     def ask():
         code, output = env.wine([os.path.join(env.helpers, "process_usage.exe"),
                                   harness.MAIN_CLASS])
@@ -384,8 +386,6 @@ def run(env, rounds, seed, most_failures):
         wait_for(soak.editors[0].state, START_DEADLINE, "the paste target's window")
         notepad_process, notepad = start_notepad(env)
         soak.editors.append(notepad)
-        for editor in soak.editors:
-            editor.misses = 0  # the windows were still coming up
         try:
             for number in range(1, rounds + 1):
                 started = time.monotonic()
@@ -422,7 +422,8 @@ def report(soak, figures, seconds):
           f"{c['toggles']} toggles; {len(soak.failures)} failures")
     misses = sum(editor.misses for editor in soak.editors)
     if misses:
-        print(f"soak: Wine found no editor window {misses} times for a moment; asked again")
+        print(f"soak: Wine ended edit_text {misses} times with exit code 1 before it ran; "
+              "asked again")
     for failure in soak.failures[:10]:
         print(f"  {failure}")
     if len(soak.failures) > 10:

@@ -10,8 +10,8 @@
 //   edit_text.exe CLASS clear      empties the text (WM_SETTEXT), which also
 //                                  leaves it unmodified
 //   edit_text.exe CLASS close      asks the window to close, as its close box does
-// Exit code 1 when there is no such window or edit control, 2 on bad
-// arguments or a failed read.
+// Exit code 3 when there is no such window or edit control, 2 on bad
+// arguments or a failed read (1 is Wine's own when a program fails to start).
 #include <windows.h>
 
 #include <stdio.h>
@@ -58,7 +58,7 @@ int main(int argc, char **argv) {
   if (!edit) {
     fprintf(stderr, "edit_text: %s %p has no edit control (error %lu)\n", argv[1],
             static_cast<void *>(window), static_cast<unsigned long>(GetLastError()));
-    return 1;
+    return 3;
   }
   const char *command = argv[2];
   int result = 2;

@@ -5,7 +5,7 @@
 // Wine leaves PrivateUsage at 0 and fills the commit charge it equals
 // (PagefileUsage), and GetProcessHandleCount says 0 for any process; a live
 // process holds handles, so then the system's handle list is counted.
-// Exit code 1 when there is no such window, 2 when the process cannot be asked.
+// Exit code 3 when there is no such window, 2 when the process cannot be asked.
 #define PSAPI_VERSION 2  // GetProcessMemoryInfo from kernel32, no psapi.dll
 #include <windows.h>
 
@@ -57,7 +57,7 @@ int main(int argc, char **argv) {
   }
   HWND window = FindWindowA(argv[1], NULL);
   DWORD id = 0;
-  if (!window || !GetWindowThreadProcessId(window, &id)) return 1;
+  if (!window || !GetWindowThreadProcessId(window, &id)) return 3;
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
   if (!process) return 2;
   PROCESS_MEMORY_COUNTERS_EX memory = {};
