@@ -38,10 +38,14 @@ bool UserHolds(BYTE vk) { return GetAsyncKeyState(vk) < 0; }
 
 // Windows opens the focused window's menu bar when Alt goes down and up with
 // no other key pressed between; a meaningless key keeps it closed.
-void PressAltAgain() {
-  Press(VK_MENU);
+void MaskAlt() {
   Press(MaskKey);
   Release(MaskKey);
+}
+
+void PressAltAgain() {
+  Press(VK_MENU);
+  MaskAlt();
 }
 
 void PressAgain(BYTE modifier) {
@@ -64,6 +68,9 @@ void PasteOnCtrlV() {
 // Shift+Insert, Alt+V, Alt+Insert: the hotkey's own keys are let go so that
 // the application sees a plain Ctrl+V, and the modifier goes down again after.
 void PasteOnFixedKeys(BYTE mainkey, BYTE modifier, bool convert) {
+  // The hotkey took the key pressed with the user's Alt: masked at once, as
+  // the user may let go of Alt while the clipboard is converted.
+  if (modifier == VK_MENU) MaskAlt();
   if (convert) ConvertClipboard();
   bool held = UserHolds(modifier);
   Release(mainkey);
@@ -77,6 +84,7 @@ void PasteOnFixedKeys(BYTE mainkey, BYTE modifier, bool convert) {
 
 // The user's own combination: Ctrl stays down when it is part of it.
 void PasteOnUserKeys() {
+  if (keycpmods & MOD_ALT) MaskAlt();
   ConvertClipboard();
   bool altheld = (keycpmods & MOD_ALT) && UserHolds(VK_MENU);
   bool ctrlheld = (keycpmods & MOD_CONTROL) && UserHolds(VK_CONTROL);
