@@ -13,7 +13,7 @@ bash tools/setup.sh
 passed=0
 failed=0
 suite() {
-  local preset=$1 log
+  local preset=$1 log start=$SECONDS
   log=$(mktemp)
   cmake --preset "$preset"
   cmake --build --preset "$preset"
@@ -30,13 +30,14 @@ suite() {
   passed=$((passed + total - bad))
   failed=$((failed + bad))
   rm -f "$log"
+  echo "test.sh: the $preset suite took $((SECONDS - start)) s"
 }
 
 # The Windows build as a native MinGW configures it: without the tests under
 # Wine, with no GoogleTest and no Wine to be found (a PATH of links to the
 # build tools alone). It must still build tamsel.exe; one test in the count.
 windows_alone() {
-  local dir=$PWD/build/windows-alone tool
+  local dir=$PWD/build/windows-alone tool start=$SECONDS
   rm -rf "$dir/tools" && mkdir -p "$dir/tools" "$dir/no-googletest"
   for tool in cmake ninja x86_64-w64-mingw32-gcc x86_64-w64-mingw32-gcc-posix \
     x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres; do
@@ -53,12 +54,13 @@ windows_alone() {
     echo "test.sh: the Windows build without the Wine tests failed" >&2
     failed=$((failed + 1))
   fi
+  echo "test.sh: the Windows build alone took $((SECONDS - start)) s"
 }
 
 suite host -j2
-suite fuzz
+suite fuzz -j2
 windows_alone
 suite windows
 
-echo "test.sh: $passed passed, $failed failed"
+echo "test.sh: $passed passed, $failed failed in $SECONDS s"
 [ "$failed" -eq 0 ]
