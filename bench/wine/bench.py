@@ -151,7 +151,7 @@ def goal_and_result(pairs):
         return f"+{PRIVATE_BYTES_GOAL} KiB", "met" if met else "NOT MET"
     goal = GOALS.get(pairs.measure)
     if pairs.measure == "conversion" and pairs.case.startswith(SMALL_TEXTS):
-        return "fixed cost", "diff"
+        return "-", "diff: fixed cost"
     if goal is None:
         return "-", "-"
     return f"{goal:.2f}x", "met" if pairs.ratio() <= goal else "NOT MET"
@@ -176,16 +176,14 @@ def print_table(pairs):
 
 
 def print_spread(runs):
-    """How far the medians of the ratios (the difference for memory) moved
-    between the runs."""
+    """How far the medians of the ratios and of the differences moved between
+    the runs."""
     print(f"\nBetween the {len(runs)} runs (lowest to highest median):")
     for key, first in runs[0].items():
-        if first.is_memory():
-            values = [run[key].difference() / 1024 for run in runs if key in run]
-            print(f"  {key[0]} {key[1]}: diff {min(values):+.0f} to {max(values):+.0f} KiB")
-        else:
-            values = [run[key].ratio() for run in runs if key in run]
-            print(f"  {key[0]} {key[1]}: ratio {min(values):.2f} to {max(values):.2f}")
+        ratios = [run[key].ratio() for run in runs if key in run]
+        diffs = [run[key].difference() for run in runs if key in run]
+        print(f"  {key[0]} {key[1]}: ratio {min(ratios):.2f} to {max(ratios):.2f}, "
+              f"diff {shown_value(first, min(diffs))} to {shown_value(first, max(diffs))}")
 
 
 def machine():
