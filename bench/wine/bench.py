@@ -124,7 +124,7 @@ class Bench:
 
     def start(self):
         home = self.programs
-        wine_env.setup(home)
+        wine_env.setup(home, helpers=os.path.join(self.build, "e2e-helpers"))
         self.env = dict(os.environ, **wine_env.read_state(wine_env.paths(home)["state"]))
         # Tamsel starts with its defaults: Alt+Insert pastes single-byte text.
         self.wine(["reg", "delete", SETTINGS_KEY, "/f"], timeout=60)
