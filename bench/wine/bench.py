@@ -33,7 +33,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(HERE)), "e2e"))
 import wine_env  # noqa: E402
 
 SETTINGS_KEY = r"HKCU\Software\Tamsel"
-START_ROUNDS = 31
+START_ROUNDS = 51
 PASTE_ROUNDS = 61
 DEADLINE = 900  # seconds for one measuring program; the conversion takes longest
 SMALL_TEXTS = ("4 bytes", "1 KiB")  # below 64 KiB the fixed cost is shown apart

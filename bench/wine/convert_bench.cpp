@@ -44,7 +44,7 @@ const Size Sizes[] = {{"4 bytes", 4, 301},
                       {"1 KiB", 1 << 10, 301},
                       {"64 KiB", 64 << 10, 101},
                       {"1 MiB", 1 << 20, 31},
-                      {"64 MiB", 64 << 20, 7}};
+                      {"64 MiB", 64 << 20, 9}};
 
 // --- The child that fills the clipboard
 
