@@ -45,6 +45,7 @@ const Size Sizes[] = {{"4 bytes", 4, 301},
                       {"64 KiB", 64 << 10, 101},
                       {"1 MiB", 1 << 20, 31},
                       {"64 MiB", 64 << 20, 9}};
+const int AskFirstSize = 2;  // 64 KiB
 
 // --- The child that fills the clipboard
 
@@ -146,32 +147,40 @@ double TimeTamsel(const Form &form) {
   return bench::Milliseconds(start, bench::Now());
 }
 
-double TimeMinimal(const Form &form) {
+// `askfirst`: the baseline also asks whether the clipboard holds either
+// form before opening it, as Tamsel does, to show what those questions cost.
+double TimeMinimal(const Form &form, bool askfirst) {
   LONGLONG start = bench::Now();
+  if (askfirst) {
+    IsClipboardFormatAvailable(CF_TEXT);
+    IsClipboardFormatAvailable(CF_UNICODETEXT);
+  }
   bench::MinimalConvert(mainwindow, form.format, form.locale);
   return bench::Milliseconds(start, bench::Now());
 }
 
 // One run of one converter on a fresh text; a run that left the clipboard
 // as it was (it could not be opened at that moment) is run again.
-bool Measure(const Filler &filler, const Form &form, const Size &size, bool tamsel, double *ms) {
+bool Measure(const Filler &filler, const Form &form, const Size &size, bool tamsel, bool askfirst,
+             double *ms) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     if (!RequestFill(filler, form, size)) return false;
     DWORD filled = GetClipboardSequenceNumber();
-    *ms = tamsel ? TimeTamsel(form) : TimeMinimal(form);
+    *ms = tamsel ? TimeTamsel(form) : TimeMinimal(form, askfirst);
     if (GetClipboardSequenceNumber() != filled) return true;
   }
   return false;
 }
 
-bool MeasureRow(const Filler &filler, const Form &form, const Size &size, int scale) {
+bool MeasureRow(const Filler &filler, const Form &form, const Size &size, int scale,
+                bool askfirst) {
   char variant[64];
-  wsprintfA(variant, "%s %s", size.name, form.name);
+  wsprintfA(variant, askfirst ? "%s %s, baseline asks first" : "%s %s", size.name, form.name);
   for (int i = 0; i < size.repetitions * scale; ++i) {
     bool tamselfirst = i % 2 == 0;
     double first, second;
-    if (!Measure(filler, form, size, tamselfirst, &first) ||
-        !Measure(filler, form, size, !tamselfirst, &second))
+    if (!Measure(filler, form, size, tamselfirst, askfirst, &first) ||
+        !Measure(filler, form, size, !tamselfirst, askfirst, &second))
       return false;
     bench::PrintPair("conversion", variant, tamselfirst ? first : second,
                      tamselfirst ? second : first);
@@ -191,13 +200,18 @@ int main(int argc, char **argv) {
     fprintf(stderr, "usage: convert_bench.exe [SCALE]; the fill child did not start\n");
     return 2;
   }
-  for (const Size &size : Sizes)
+  // The last rows repeat 64 KiB with the baseline asking first: the fixed
+  // cost apart from the copying.
+  const int rows = sizeof Sizes / sizeof Sizes[0];
+  for (int row = 0; row <= rows; ++row) {
+    const Size &size = Sizes[row < rows ? row : AskFirstSize];
     for (const Form &form : Forms)
-      if (!MeasureRow(filler, form, size, scale)) {
+      if (!MeasureRow(filler, form, size, scale, row == rows)) {
         fprintf(stderr, "convert_bench: the clipboard could not be filled or converted (%s %s)\n",
                 size.name, form.name);
         return 1;
       }
+  }
   CloseHandle(filler.requests);
   WaitForSingleObject(filler.process.hProcess, ClipboardDeadline);
   bench::CloseProcessHandles(&filler.process);
