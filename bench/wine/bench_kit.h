@@ -147,10 +147,11 @@ inline int freeprobes;
 // shown, which comes after it registered its hotkeys as long as Wine's
 // session is up (while the tray comes up, Shell_NotifyIcon waits answering
 // messages, which counts as idle; ShowKeeperIcon waits for that first).
-// False after the deadline.
+// False after the deadline, or at once when the program has ended.
 inline bool WaitStarted(HANDLE process, int iconsbefore, UINT modifiers, UINT vk, DWORD deadline) {
   bool shown = iconsbefore < 0, idle = false;
   for (DWORD start = GetTickCount(); GetTickCount() - start < deadline;) {
+    if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) return false;
     // Sleeps for a millisecond, or less when the program goes idle meanwhile.
     idle = idle || WaitForInputIdle(process, 1) == 0;
     shown = shown || TrayIcons() > iconsbefore;

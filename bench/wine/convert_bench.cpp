@@ -43,8 +43,8 @@ struct Size {
 const Size Sizes[] = {{"4 bytes", 4, 301},
                       {"1 KiB", 1 << 10, 301},
                       {"64 KiB", 64 << 10, 101},
-                      {"1 MiB", 1 << 20, 31},
-                      {"64 MiB", 64 << 20, 9}};
+                      {"1 MiB", 1 << 20, 61},
+                      {"64 MiB", 64 << 20, 15}};
 const int AskFirstSize = 2;  // 64 KiB
 
 // --- The child that fills the clipboard

@@ -30,9 +30,15 @@ bool WaitTrayIcons(int icons) {
   return false;
 }
 
-// One start, a look at the memory at rest and one quit; false when the
-// program misses a deadline.
-bool Measure(const char *exe, Round *round) {
+// Under load Wine now and then ends a program it has just created with exit
+// code 1 before any of its code runs (the soak and the scenarios see it too):
+// such a round is measured again, up to this many times in all, and counted.
+const char EndedAtStart[] = "start-up: the process ended before it started";
+const int MostRepeatedRounds = 3;
+
+// One start, a look at the memory at rest and one quit. Returns NULL, or
+// the stage at which the program missed its deadline.
+const char *Measure(const char *exe, Round *round) {
   char quitline[MAX_PATH + 8];
   wsprintfA(quitline, "\"%s\" q", exe);
   char startline[MAX_PATH + 8];
@@ -40,22 +46,29 @@ bool Measure(const char *exe, Round *round) {
   int icons = bench::TrayIcons();
   PROCESS_INFORMATION running, quitter;
   LONGLONG started = bench::Now();
-  if (!bench::Start(startline, &running)) return false;
-  bool ok = bench::WaitStarted(running.hProcess, icons, MOD_ALT, VK_INSERT, Deadline);
+  if (!bench::Start(startline, &running)) return "start";
+  const char *missed = NULL;
+  if (!bench::WaitStarted(running.hProcess, icons, MOD_ALT, VK_INSERT, Deadline))
+    missed = WaitForSingleObject(running.hProcess, 0) == WAIT_OBJECT_0
+                 ? EndedAtStart
+                 : "start-up (icon, idle and hotkey)";
   round->startup = bench::Milliseconds(started, bench::Now());
   round->memory = bench::MemoryAtRest(running.hProcess);
   LONGLONG quitting = bench::Now();
-  if (bench::Start(quitline, &quitter)) {
-    ok = WaitForSingleObject(running.hProcess, Deadline) == WAIT_OBJECT_0 && ok;
-    round->quit = bench::Milliseconds(quitting, bench::Now());
-    ok = WaitForSingleObject(quitter.hProcess, Deadline) == WAIT_OBJECT_0 && ok;
-    bench::CloseProcessHandles(&quitter);
+  if (!bench::Start(quitline, &quitter)) {
+    missed = "start with q";
   } else {
-    ok = false;
+    if (WaitForSingleObject(running.hProcess, Deadline) != WAIT_OBJECT_0 && !missed)
+      missed = "quit";
+    round->quit = bench::Milliseconds(quitting, bench::Now());
+    if (WaitForSingleObject(quitter.hProcess, Deadline) != WAIT_OBJECT_0 && !missed)
+      missed = "end of the start with q";
+    bench::CloseProcessHandles(&quitter);
   }
-  if (!ok) TerminateProcess(running.hProcess, 1);
+  if (missed) TerminateProcess(running.hProcess, 1);
   bench::CloseProcessHandles(&running);
-  return WaitTrayIcons(icons) && ok;
+  if (!WaitTrayIcons(icons) && !missed) missed = "icon gone";
+  return missed;
 }
 
 void PrintRound(const Round &tamsel, const Round &minimal) {
@@ -81,18 +94,32 @@ int main(int argc, char **argv) {
     fprintf(stderr, "start_watch: the tray did not show our icon\n");
     return 1;
   }
-  int rounds = atoi(argv[1]);
+  int rounds = atoi(argv[1]), repeated = 0;
   for (int i = -WarmupRounds; i < rounds; ++i) {
     // Turns alternate which program goes first.
     Round tamsel, minimal;
     bool tamselfirst = i % 2 == 0;
-    bool ok = Measure(argv[tamselfirst ? 2 : 3], tamselfirst ? &tamsel : &minimal) &&
-              Measure(argv[tamselfirst ? 3 : 2], tamselfirst ? &minimal : &tamsel);
-    if (!ok) {
-      fprintf(stderr, "start_watch: a program missed a deadline in round %d\n", i);
+    const char *first = argv[tamselfirst ? 2 : 3], *second = argv[tamselfirst ? 3 : 2];
+    const char *exe = first, *missed = Measure(first, tamselfirst ? &tamsel : &minimal);
+    if (!missed) missed = Measure(exe = second, tamselfirst ? &minimal : &tamsel);
+    if (missed == EndedAtStart && repeated < MostRepeatedRounds) {
+      ++repeated;
+      --i;
+      continue;
+    }
+    if (missed) {
+      fprintf(stderr,
+              "start_watch: %s missed the deadline of its %s in round %d (%d probes found the "
+              "hotkey free)\n",
+              exe, missed, i, bench::freeprobes);
       return 1;
     }
     if (i >= 0) PrintRound(tamsel, minimal);
+  }
+  if (repeated) {
+    char note[80];
+    wsprintfA(note, "rounds measured again after a start that Wine ended: %d", repeated);
+    bench::PrintNote("start-up", note);
   }
   if (bench::freeprobes) {
     char note[80];
