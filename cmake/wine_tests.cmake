@@ -70,3 +70,6 @@ foreach(scenario ${E2E_SCENARIOS})
                "PYTHONDONTWRITEBYTECODE=1;TAMSEL_EXE=$<TARGET_FILE:tamsel>;TAMSEL_HELPERS=${TAMSEL_HELPERS_DIR};TAMSEL_WINE_STATE=${TAMSEL_WINE_STATE};TAMSEL_ARTIFACTS=${PROJECT_BINARY_DIR}/e2e-artifacts/${name}"
   )
 endforeach()
+
+# --- The benchmark under Wine, built here and run on demand (./bench.sh).
+add_subdirectory(bench/wine)
