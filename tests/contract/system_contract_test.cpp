@@ -154,6 +154,45 @@ TEST_F(SystemContract, AsyncKeyStateFollowsSyntheticEventsAtOnce) {
   }
 }
 
+// A program's own low-level keyboard hook sees each of its synthetic keys
+// before keybd_event returns, marked injected, by the code it was sent with:
+// what came before a key in the system's order has been seen by then. A hook
+// that returns non-zero stops the key before the key state changes.
+std::vector<KBDLLHOOKSTRUCT> hooked;
+bool stopkeys;
+LRESULT CALLBACK RecordKey(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HC_ACTION) {
+    hooked.push_back(*reinterpret_cast<const KBDLLHOOKSTRUCT *>(lparam));
+    if (stopkeys) return 1;
+  }
+  return CallNextHookEx(NULL, code, wparam, lparam);
+}
+
+TEST_F(SystemContract, OwnKeyboardHookSeesEachSyntheticKeyBeforeTheCallReturns) {
+  HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, RecordKey, GetModuleHandleA(NULL), 0);
+  ASSERT_TRUE(hook);
+  const BYTE keys[] = {VK_SHIFT, 0xE8};  // no effect on whatever has the focus
+  for (BYTE vk : keys) {
+    for (DWORD up : {0, KEYEVENTF_KEYUP}) {
+      hooked.clear();
+      keybd_event(vk, 0, up, 0);
+      ASSERT_EQ(hooked.size(), 1u) << int(vk);
+      EXPECT_EQ(hooked[0].vkCode, vk);
+      EXPECT_EQ(hooked[0].flags & (LLKHF_INJECTED | LLKHF_UP),
+                static_cast<DWORD>(LLKHF_INJECTED | (up ? LLKHF_UP : 0)));
+    }
+  }
+  stopkeys = true;
+  keybd_event(0xE8, 0, 0, 0);
+  EXPECT_GE(GetAsyncKeyState(0xE8), 0);
+  stopkeys = false;
+  EXPECT_TRUE(UnhookWindowsHookEx(hook));
+  hooked.clear();
+  keybd_event(0xE8, 0, 0, 0);
+  keybd_event(0xE8, 0, KEYEVENTF_KEYUP, 0);
+  EXPECT_TRUE(hooked.empty());
+}
+
 // A language's name comes in the language's own code page (Norwegian: 1252)
 // unless LOCALE_USE_CP_ACP asks for the ANSI one (1251 here), whatever
 // language the system names it in: the letters beyond ASCII differ, one byte

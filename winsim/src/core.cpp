@@ -139,6 +139,7 @@ void CheckProgramEnd() {
   if (size_t steps = ScriptStepsLeft())
     Violation("the program ended before " + std::to_string(steps) + " script step(s) ran");
   if (ClipboardOpenByProgram()) Violation("the program ended with the clipboard open");
+  if (HooksInstalled()) Violation("the program ended with a keyboard hook installed");
   if (int keys = OpenRegistryHandles())
     Violation("the program ended with " + std::to_string(keys) + " registry key(s) open");
   if (int blocks = ProgramBlocks())

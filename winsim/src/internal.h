@@ -50,6 +50,9 @@ void ResetLocale();
 enum class HotkeyCatch { None, Program, Foreign };
 HotkeyCatch CatchHotkey(UINT modifiers, UINT vk);
 
+// Whether a low-level keyboard hook is still installed (keyboard.cpp).
+bool HooksInstalled();
+
 // Hooks run when a window is destroyed.
 void HotkeysOnWindowDestroyed(HWND window);
 void ClipboardOnWindowDestroyed(HWND window);

@@ -1,7 +1,8 @@
 // Keyboard layouts, the key state and the road of a key event: each thread
 // has a layout, 0x04190419 (Russian) unless a test gives it another; a key
-// press is caught by the hotkey its combination makes, or reaches the
-// focused application (see winsim_keyboard.h).
+// event passes the low-level hooks, then a press is caught by the hotkey its
+// combination makes, or reaches the focused application (see
+// winsim_keyboard.h).
 #include <algorithm>
 #include <array>
 #include <map>
@@ -50,6 +51,8 @@ std::vector<KeyEvent> synthetic;
 std::vector<KeyEvent> delivered;
 std::set<BYTE> userheld;  // keys of the last PressHotkey
 int pastes;
+std::vector<std::pair<HHOOK, HOOKPROC>> hooks;  // the newest first, as they are called
+int letgobefore = -1;  // the user lets go before this many more synthetic events
 
 UINT ModifiersDown() {
   return (down[VK_MENU] ? MOD_ALT : 0) | (down[VK_CONTROL] ? MOD_CONTROL : 0) |
@@ -77,9 +80,44 @@ HotkeyCatch CatchSynthetic(const KeyEvent &event) {
   return caught;
 }
 
-// One key event on its way: key state first, then a hotkey or the application.
+// A hook sees a keyboard's modifier by its side (the left one here) and a
+// synthetic key by the code it was sent with.
+DWORD HookedKey(const KeyEvent &event) {
+  if (event.synthetic) return event.vk;
+  switch (event.vk) {
+    case VK_SHIFT:
+      return VK_LSHIFT;
+    case VK_CONTROL:
+      return VK_LCONTROL;
+    case VK_MENU:
+      return VK_LMENU;
+    default:
+      return event.vk;
+  }
+}
+
+// Called before the key state changes, as Windows does; a hook that returns
+// non-zero stops the event there.
+bool HooksStop(const KeyEvent &event) {
+  bool sys = event.vk == VK_MENU ? !event.up() : down[VK_MENU];
+  WPARAM message = event.up() ? (sys ? WM_SYSKEYUP : WM_KEYUP) : (sys ? WM_SYSKEYDOWN : WM_KEYDOWN);
+  KBDLLHOOKSTRUCT key = {
+      HookedKey(event), event.scan,
+      static_cast<DWORD>((event.up() ? LLKHF_UP : 0) | (event.synthetic ? LLKHF_INJECTED : 0)), 0,
+      0};
+  for (const auto &hook : std::vector(hooks))
+    if (hook.second(HC_ACTION, message, reinterpret_cast<LPARAM>(&key))) {
+      Record("a hook stops " + Describe(event));
+      return true;
+    }
+  return false;
+}
+
+// One key event on its way: the hooks, the key state, then a hotkey or the
+// application.
 HotkeyCatch Route(const KeyEvent &event) {
   HotkeyCatch caught = HotkeyCatch::None;
+  if (HooksStop(event)) return caught;
   down[event.vk] = !event.up();
   if (!event.up())
     caught = event.synthetic ? CatchSynthetic(event) : CatchHotkey(ModifiersDown(), event.vk);
@@ -113,7 +151,11 @@ void ResetKeyboard() {
   userheld.clear();
   pastes = 0;
   selfcaught = 0;
+  hooks.clear();
+  letgobefore = -1;
 }
+
+bool HooksInstalled() { return !hooks.empty(); }
 
 // The layout a thread uses, whether or not it exists.
 HKL AssignedLayout(DWORD thread) {
@@ -154,10 +196,43 @@ int WINAPI GetKeyboardLayoutList(int count, HKL *list) {
 
 void WINAPI keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
   Record("keybd_event(" + Hex(vk) + ", " + Hex(scan) + ", " + Hex(flags) + ", " + Hex(extra) + ")");
+  if (letgobefore >= 0 && letgobefore-- == 0) ReleaseUserKeys();
   KeyEvent event{vk, scan, flags, true};
   synthetic.push_back(event);
   Route(event);
 }
+
+// Only the low-level keyboard hook of every thread is modelled, called within
+// the call that sends a key, as for the program's own thread.
+HHOOK WINAPI SetWindowsHookExA(int id, HOOKPROC proc, HINSTANCE module, DWORD thread) {
+  HHOOK hook = NULL;
+  if (id != WH_KEYBOARD_LL || !proc || thread != 0)
+    Violation("SetWindowsHookExA(" + std::to_string(id) +
+              ") is not modelled but for WH_KEYBOARD_LL");
+  else if (module != ProgramModule())
+    Violation("SetWindowsHookExA with a module other than the program's");
+  else if (!Injected("SetWindowsHookExA"))
+    hook = reinterpret_cast<HHOOK>(NextHandleValue());
+  if (hook) hooks.insert(hooks.begin(), {hook, proc});
+  Record("SetWindowsHookExA(" + std::to_string(id) +
+         ") = " + Hex(reinterpret_cast<std::uintptr_t>(hook)));
+  return hook;
+}
+
+BOOL WINAPI UnhookWindowsHookEx(HHOOK hook) {
+  auto found =
+      std::find_if(hooks.begin(), hooks.end(), [=](const auto &h) { return h.first == hook; });
+  Record("UnhookWindowsHookEx(" + Hex(reinterpret_cast<std::uintptr_t>(hook)) + ")");
+  if (found == hooks.end()) {
+    Violation("UnhookWindowsHookEx of a hook not installed");
+    return FALSE;
+  }
+  hooks.erase(found);
+  return TRUE;
+}
+
+// No hook of another program follows the program's.
+LRESULT WINAPI CallNextHookEx(HHOOK, int, WPARAM, LPARAM) { return 0; }
 
 // Reads the same key state as the one that synthetic and physical events change.
 short WINAPI GetAsyncKeyState(int vk) {
@@ -199,10 +274,11 @@ bool PressHotkey(UINT modifiers, UINT vk) {
 }
 
 void ReleaseUserKeys() {
-  for (BYTE key : userheld)
-    if (down[key]) UserKey(key, true);
+  for (BYTE key : userheld) UserKey(key, true);
   userheld.clear();
 }
+
+void LetGoBeforeSyntheticKey(int count) { letgobefore = count; }
 
 std::vector<KeyEvent> SyntheticKeys() { return synthetic; }
 std::vector<KeyEvent> DeliveredKeys() { return delivered; }

@@ -22,6 +22,14 @@
 // while the program handles the message, so the key state shows them down;
 // the next PressHotkey, or ReleaseUserKeys, lets go of them first.
 //
+// Before the key state changes, every low-level keyboard hook
+// (SetWindowsHookExA with WH_KEYBOARD_LL) is called, within the call that
+// sends the key: keybd_event for the program's keys, PressHotkey and the
+// release for the user's. A synthetic key shows LLKHF_INJECTED and the code
+// it was sent with; the user's Ctrl, Alt and Shift show as the left ones. A
+// hook that returns non-zero stops the event: the key state stays, and no
+// hotkey and no application sees it.
+//
 // GetAsyncKeyState reads that key state at the moment of the call: the user's
 // keys and the synthetic events sent so far.
 //
@@ -53,9 +61,12 @@ std::vector<KeyEvent> DeliveredKeys();
 int PastesSeen();
 // Whether the system's key state shows the key down.
 bool KeyDown(BYTE vk);
-// The user lets go of the keys of the last PressHotkey still down; the
-// application receives their key-ups.
+// The user lets go of the keys of the last PressHotkey; the application
+// receives their key-ups, even of a key that the program has let go of.
 void ReleaseUserKeys();
+// The user lets go of them while the program types: just before its
+// synthetic key event number `count` from now (0: the next one).
+void LetGoBeforeSyntheticKey(int count);
 
 // "Insert up", "Ctrl down", "V down", "0x41 up": a key event as tests name it.
 std::string KeyName(BYTE vk);
