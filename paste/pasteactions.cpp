@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "paste/activation.h"
 #include "paste/clipboard.h"
+#include "paste/userkeys.h"
 #include "settings/settings.h"
 
 namespace {
@@ -31,8 +32,8 @@ bool HoldsCtrlV(int id) {
 void Press(BYTE vk) { SendKey(vk, false); }
 void Release(BYTE vk) { SendKey(vk, true); }
 
-// Read once the clipboard is done, just before the first synthetic key: only
-// a key the user still holds may be left down or pressed again, or it would
+// Read once the clipboard is done, while the user's keys are watched: only a
+// key the user still holds may be left down or pressed again, or it would
 // stay logically down after the user let go.
 bool UserHolds(BYTE vk) { return GetAsyncKeyState(vk) < 0; }
 
@@ -58,11 +59,13 @@ void PressAgain(BYTE modifier) {
 // Ctrl is part of the paste; it stays down only while the user holds it.
 void PasteOnCtrlV() {
   ConvertClipboard();
+  WatchUserKeys();
   bool ctrlheld = UserHolds(VK_CONTROL);
   Press(VK_CONTROL);
   PressPasteKey();
   Release(KeyV);
   if (!ctrlheld) Release(VK_CONTROL);
+  EndWatchingUserKeys();
 }
 
 // Shift+Insert, Alt+V, Alt+Insert: the hotkey's own keys are let go so that
@@ -72,24 +75,27 @@ void PasteOnFixedKeys(BYTE mainkey, BYTE modifier, bool convert) {
   // the user may let go of Alt while the clipboard is converted.
   if (modifier == VK_MENU) MaskAlt();
   if (convert) ConvertClipboard();
-  bool held = UserHolds(modifier);
   Release(mainkey);
+  WatchUserKeys();
+  bool held = UserHolds(modifier);
   Release(modifier);
   Press(VK_CONTROL);
   PressPasteKey();
   Release(KeyV);
   Release(VK_CONTROL);
   if (held) PressAgain(modifier);
+  EndWatchingUserKeys();
 }
 
 // The user's own combination: Ctrl stays down when it is part of it.
 void PasteOnUserKeys() {
   if (keycpmods & MOD_ALT) MaskAlt();
   ConvertClipboard();
+  Release(LOBYTE(keycp));
+  WatchUserKeys();
   bool altheld = (keycpmods & MOD_ALT) && UserHolds(VK_MENU);
   bool ctrlheld = (keycpmods & MOD_CONTROL) && UserHolds(VK_CONTROL);
   bool shiftheld = (keycpmods & MOD_SHIFT) && UserHolds(VK_SHIFT);
-  Release(LOBYTE(keycp));
   if (keycpmods & MOD_ALT) Release(VK_MENU);
   if (keycpmods & MOD_SHIFT) Release(VK_SHIFT);
   Press(VK_CONTROL);
@@ -98,6 +104,7 @@ void PasteOnUserKeys() {
   if (altheld) PressAltAgain();
   if (!ctrlheld) Release(VK_CONTROL);
   if (shiftheld) Press(VK_SHIFT);
+  EndWatchingUserKeys();
 }
 }  // namespace
 

@@ -231,11 +231,12 @@ TEST_F(PasteTest, DefaultAltInsertPressesAltAgainBeforeReleasingCtrl) {
   EXPECT_EQ(winsim::PastesSeen(), 1);
   EXPECT_EQ(Count(DuringKeystrokes(), "RegisterHotKey"), 0);
   EXPECT_EQ(Count(DuringKeystrokes(), "UnregisterHotKey"), 0);
-  // Whether the user still holds Alt is read once the clipboard is done.
+  // Whether the user still holds Alt is read once the clipboard is done,
+  // before the program lets go of Alt.
   EXPECT_TRUE(
       InOrder(winsim::Timeline(),
               {"dispatch WM_HOTKEY(Tamsel, 0x7, 0x2d0001)", "CloseClipboard() = 1",
-               "GetAsyncKeyState(0x12) = 0x8000", Key(VK_INSERT, 0x52, true),
+               Key(VK_INSERT, 0x52, true), "GetAsyncKeyState(0x12) = 0x8000",
                Key(VK_MENU, 0x38, true), CtrlDown, VDown, VUp, Key(VK_MENU, 0x38, false),
                Key(VK_CONTROL, 0x1D, true), "DefWindowProcA WM_HOTKEY(Tamsel, 0x7, 0x2d0001)"}));
 }
@@ -365,6 +366,9 @@ class EveryPasteTest : public PasteTest, public ::testing::WithParamInterface<Pa
  protected:
   void SetUp() override {
     PasteTest::SetUp();
+    Prepare();
+  }
+  static void Prepare() {
     Setting("hookkey", GetParam().mode);
     if (GetParam().keycp) Setting("keycp", GetParam().keycp);
     CopyFormattedText();
@@ -383,6 +387,29 @@ TEST_P(EveryPasteTest, KeysTheUserLetGoStayUp) {
   });
   Run();
   EXPECT_EQ(winsim::PastesSeen(), 1);
+}
+
+// The user may let go at any moment while the program types, even between
+// its reading the keys held and its pressing them again: nothing may stay
+// down that nobody holds.
+TEST_P(EveryPasteTest, KeysTheUserLetsGoWhileTheProgramTypesStayUp) {
+  PressAndQuit(GetParam().modifiers, GetParam().vk, [] { winsim::ReleaseUserKeys(); });
+  int keystrokes = static_cast<int>(winsim::SyntheticKeys().size());
+  for (int moment = 0; moment < keystrokes; ++moment) {
+    SCOPED_TRACE("the user lets go before synthetic key " + std::to_string(moment));
+    winsim::Reset();
+    Prepare();
+    winsim::Script([=] {
+      EXPECT_TRUE(winsim::PressHotkey(GetParam().modifiers, GetParam().vk));
+      winsim::LetGoBeforeSyntheticKey(moment);
+    });
+    WhileRunning([] {
+      for (BYTE vk : kKeysOfEveryHotkey) EXPECT_FALSE(winsim::KeyDown(vk)) << winsim::KeyName(vk);
+    });
+    Run();
+    EXPECT_EQ(winsim::PastesSeen(), 1);
+    EXPECT_THAT(winsim::Violations(), ::testing::IsEmpty());
+  }
 }
 
 // Windows opens the menu bar on an Alt press and release with no key pressed

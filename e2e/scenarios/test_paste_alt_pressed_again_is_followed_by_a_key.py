@@ -9,20 +9,10 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import harness  # noqa: E402
 from harness import START_DEADLINE, check, wait_for  # noqa: E402
+from key_events import ALT_KEYS, events  # noqa: E402
 from paste_target import PASTED, PasteTarget  # noqa: E402
 
 ALT_INSERT = "1:0x2d"
-ALT_KEYS = (0x12, 0xA4, 0xA5)  # VK_MENU and its left and right codes
-
-
-def events(watch):
-    """[(virtual key, down, injected)] as the hook saw them."""
-    found = []
-    for line in watch.lines():
-        fields = line.split()
-        if len(fields) == 3:
-            found.append((int(fields[0], 16), fields[1] == "down", fields[2] == "injected"))
-    return found
 
 
 def lone_alt_presses(seen):

@@ -1,0 +1,24 @@
+"""The key events that the helper key_watch.exe writes down with its
+low-level keyboard hook, and what they leave down."""
+
+ALT_KEYS = (0x12, 0xA4, 0xA5)  # VK_MENU and its left and right codes
+# A keyboard's modifiers show by their side, synthetic ones as sent.
+GENERIC = {0xA0: 0x10, 0xA1: 0x10, 0xA2: 0x11, 0xA3: 0x11, 0xA4: 0x12, 0xA5: 0x12}
+
+
+def events(watch):
+    """[(virtual key, down, injected)] as the hook saw them."""
+    found = []
+    for line in watch.lines():
+        fields = line.split()
+        if len(fields) == 3:
+            found.append((int(fields[0], 16), fields[1] == "down", fields[2] == "injected"))
+    return found
+
+
+def left_down(seen):
+    """The keys whose last event in `seen` was a press, by generic code."""
+    state = {}
+    for vk, down, _ in seen:
+        state[GENERIC.get(vk, vk)] = down
+    return sorted(vk for vk, down in state.items() if down)

@@ -1,0 +1,55 @@
+"""The user presses Alt+Insert and lets go of both keys at once, twenty times
+in a row. Wine hands the releases on whenever the editor reads them: before,
+between or after Tamsel's own keystrokes. Each time the text arrives, and once
+Tamsel's keystrokes are over no key is left down, as a low-level keyboard hook
+sees the events and as the system's key state says at the end."""
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import harness  # noqa: E402
+from harness import START_DEADLINE, check, wait_for  # noqa: E402
+from key_events import events, left_down  # noqa: E402
+from paste_target import PasteTarget  # noqa: E402
+
+ALT_INSERT = "1:0x2d"
+ROUNDS = 20
+CTRL_UP_INJECTED = (0x11, False, True)  # Tamsel's last key but its own releases
+KEYS_DEADLINE = 5
+
+
+def keys_left_down(watch):
+    """The keys still down once Tamsel's releases, if any, have come."""
+    end = time.monotonic() + KEYS_DEADLINE
+    while left_down(events(watch)) and time.monotonic() < end:
+        time.sleep(0.05)
+    return [hex(vk) for vk in left_down(events(watch))]
+
+
+def run(env):
+    env.start_tamsel()
+    wait_for(lambda: env.held(ALT_INSERT)[ALT_INSERT], START_DEADLINE, "Alt+Insert to be held")
+    target = PasteTarget(env)
+    watch = env.start_helper("key_watch")
+    try:
+        target.focus()
+        watch.wait_started()
+        env.helper("clipboard_fill")
+        for round in range(ROUNDS):
+            before, mark = len(target.text()), len(events(watch))
+            code, _ = env.x("xdotool", "key", "alt+Insert")
+            check(code == 0, "xdotool could not press Alt+Insert")
+            wait_for(lambda: len(target.text()) > before, START_DEADLINE, f"paste {round}")
+            wait_for(lambda: CTRL_UP_INJECTED in events(watch)[mark:], START_DEADLINE,
+                     f"the end of Tamsel's keystrokes of paste {round}")
+            down = keys_left_down(watch)
+            check(not down, f"paste {round} left {down} down: {events(watch)[mark:]}")
+        still = [line for line in env.helper("keys_down").splitlines() if line.strip()]
+        check(not still, f"the system's key state shows down: {still}")
+    finally:
+        watch.close()
+        target.close()
+
+
+harness.main(run)
