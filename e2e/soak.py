@@ -19,11 +19,18 @@ Russian locale), each round of ten:
   OK and «Отмена»;
 - 20 activation toggles with a click on the tray icon, each seen in whether
   Tamsel holds Alt+Insert.
-After each round it takes tamsel.exe's private bytes and handle count; those
-after the last round must be within a few pages and a few handles of those
-after the first. Prints a line a round and a short report; exit code 1 on
-any failure. It stops after 20 failures (--most-failures): a program that
-fails that often fails always.
+The benchmark's minimal paster (bench/wine/minimal_paster.cpp, on Alt+Home)
+runs beside Tamsel as a reference: after Tamsel's pastes of a round it pastes
+the same texts, in the same order, into the paste target. Under Wine any
+paster's private bytes grow by about 1 KiB a paste, the minimal paster's as
+much as Tamsel's; with texts of mixed sizes that shows in the 64 KiB steps in
+which Wine's heap commits memory, and the two programs take a step a few
+pastes apart. After each round the soak takes tamsel.exe's private bytes and
+handle count and the reference's private bytes; from the first round to the
+last, tamsel.exe's private bytes may grow at most one heap step and a few
+pages more than the reference's, and its handles a few. Prints a line a
+round and a short report; exit code 1 on any failure. It stops after 20
+failures (--most-failures): a program that fails that often fails always.
 """
 import argparse
 import os
@@ -48,6 +55,7 @@ TOGGLES_PER_ROUND = 20
 SMALLEST, LARGEST = 1024, 1024 * 1024
 PAGE = 4096
 FEW_PAGES = 4
+HEAP_STEP = 64 * 1024
 FEW_HANDLES = 4
 # Notepad takes some 6 s to take in 1 MiB on an idle machine.
 PASTE_DEADLINE = 20
@@ -56,6 +64,8 @@ PASTE_DEADLINE_PER_MIB = 40
 REFOCUS_TIME = 3
 MOST_FAILURES = 20
 ALT_INS = "0x1:0x2d"
+ALT_HOME = "0x1:0x24"
+REFERENCE_CLASS = "MinimalPaster"
 RUSSIAN_LOCALE = 0x0419
 NOTEPAD_KEY = r"HKCU\Software\Microsoft\Notepad"
 # Side by side, apart from the tray in the top left corner.
@@ -258,15 +268,18 @@ def arrived(editor, expected, folder):
     check(editor.length() in (length, None), f"a second paste arrived in {editor.name}")
 
 
-def paste(env, editor, text, folder):
+def paste(env, editor, text, folder, keys="alt+Insert", keys_checked=True):
     """One paste of rich contents into an editor. Keys left down are let go
-    again, so that the next paste starts from a clean keyboard."""
+    again, so that the next paste starts from a clean keyboard; they count as
+    a failure unless keys_checked is false (the reference: the minimal paster
+    presses Alt again whenever it saw Alt held, even when the user has just
+    let go of it)."""
     expected = text.encode("cp1251")
     editor.clear()
     editor.focus()
     copy_rich(env, text, folder)
-    code, _ = env.x("xdotool", "key", "alt+Insert")
-    check(code == 0, "xdotool could not press Alt+Insert")
+    code, _ = env.x("xdotool", "key", keys)
+    check(code == 0, f"xdotool could not press {keys}")
     problems = []
     try:
         arrived(editor, expected, folder)
@@ -275,7 +288,8 @@ def paste(env, editor, text, folder):
     down = keys_down(env)
     if down:
         env.helper("keys_down", "release")
-        problems.append(f"keys left down: {', '.join(down)}")
+        if keys_checked:
+            problems.append(f"keys left down: {', '.join(down)}")
     check(not problems, "; ".join(problems))
 
 
@@ -308,16 +322,32 @@ def toggle(env, active):
              f"Tamsel to {'hold' if active else 'let go of'} Alt+Insert")
 
 
-def usage(env):
-    """tamsel.exe's (private bytes, working set, handles). A helper that Wine
-    ended with exit code 1 before it ran is asked again."""
+def usage(env, classname=harness.MAIN_CLASS):
+    """(private bytes, working set, handles) of tamsel.exe, or of the program
+    whose window is of `classname`. A helper that Wine ended with exit code 1
+    before it ran is asked again."""
     def ask():
         code, output = env.wine([os.path.join(env.helpers, "process_usage.exe"),
-                                  harness.MAIN_CLASS])
+                                  classname])
         check(code in (0, 1), f"process_usage ended with {code}")
         return code == 0 and tuple(map(int, output.split()))
 
-    return wait_for(ask, START_DEADLINE, "tamsel.exe's figures")
+    return wait_for(ask, START_DEADLINE, f"the figures of {classname}")
+
+
+# --- The reference
+
+def start_reference(env, paster):
+    process = subprocess.Popen(["wine", paster], env=env.env, stdin=subprocess.DEVNULL,
+                               stdout=env.log, stderr=env.log)
+    wait_for(lambda: env.held(ALT_HOME)[ALT_HOME], START_DEADLINE,
+             "the minimal paster to hold Alt+Home")
+    return process
+
+
+def stop_reference(env, paster, process):
+    env.wine([paster, "q"])
+    env.wait_exit(process, what="the minimal paster to end")
 
 
 # --- The run
@@ -327,8 +357,10 @@ class GaveUp(Exception):
 
 
 class Soak:
-    def __init__(self, env, rng, folder, most_failures):
-        self.env, self.rng, self.folder = env, rng, folder
+    def __init__(self, env, seed, folder, most_failures):
+        self.env, self.folder = env, folder
+        # Two generators from one seed: the reference pastes the same texts.
+        self.rng, self.reference_rng = random.Random(seed), random.Random(seed)
         self.most_failures = most_failures
         self.failures = []
         self.editors = []
@@ -365,23 +397,36 @@ class Soak:
             self.attempt(f"round {number} toggle {i + 1}", toggle, self.env, i % 2 == 1)
             self.counts["toggles"] += 1
 
+    def reference_round(self, number):
+        """The round's texts pasted with the minimal paster, all into the paste
+        target: the editor runs in a process of its own and leaves the paster's
+        heap alone, and Notepad is slow to take in a MiB."""
+        for i, size in enumerate(paste_sizes(self.reference_rng)):
+            text = text_of_size(self.reference_rng, size)
+            self.attempt(f"round {number} reference paste {i + 1} ({size} bytes)", paste,
+                         self.env, self.editors[0], text, self.folder, "alt+Home", False)
+
 
 def describe(figures):
-    private, workingset, handles = figures
-    return f"private {private // 1024} KiB, working set {workingset // 1024} KiB, {handles} handles"
+    (private, workingset, handles), reference = figures
+    return (f"private {private // 1024} KiB, working set {workingset // 1024} KiB, "
+            f"{handles} handles; the reference's private {reference // 1024} KiB")
 
 
-def run(env, rounds, seed, most_failures):
-    """The rounds, with Tamsel, the paste target and Notepad running
-    throughout; returns the soak and tamsel.exe's figures after each round."""
+def run(env, rounds, seed, most_failures, paster):
+    """The rounds, with Tamsel, the minimal paster, the paste target and
+    Notepad running throughout; returns the soak and, after each round,
+    tamsel.exe's figures with the reference's private bytes."""
     folder = os.path.join(env.artifacts, "clipboard")
     os.makedirs(folder, exist_ok=True)
     env.start_tamsel()
     wait_for(lambda: env.held(ALT_INS)[ALT_INS], START_DEADLINE, "Tamsel to hold Alt+Insert")
-    soak = Soak(env, random.Random(seed), folder, most_failures)
+    soak = Soak(env, seed, folder, most_failures)
     figures = []
     target = PasteTarget(env, lifetime=24 * 3600)
+    reference = None
     try:
+        reference = start_reference(env, paster)
         soak.editors.append(Editor(env, "the paste target", "PasteTarget"))
         wait_for(soak.editors[0].state, START_DEADLINE, "the paste target's window")
         notepad_process, notepad = start_notepad(env)
@@ -390,7 +435,8 @@ def run(env, rounds, seed, most_failures):
             for number in range(1, rounds + 1):
                 started = time.monotonic()
                 soak.round(number)
-                figures.append(usage(env))
+                soak.reference_round(number)
+                figures.append((usage(env), usage(env, REFERENCE_CLASS)[0]))
                 print(f"soak: round {number}/{rounds} in {time.monotonic() - started:.0f} s, "
                       f"{len(soak.failures)} failures so far; tamsel.exe {describe(figures[-1])}",
                       flush=True)
@@ -400,16 +446,22 @@ def run(env, rounds, seed, most_failures):
             notepad.close()
             env.wait_exit(notepad_process, what="Notepad to end")
     finally:
+        if reference:
+            stop_reference(env, paster, reference)
         target.close()
     return soak, figures
 
 
 def judge(figures):
-    """What is wrong with the growth from the first round to the last."""
-    (private0, _, handles0), (private1, _, handles1) = figures[0], figures[-1]
+    """What is wrong with the growth from the first round to the last, beside
+    the reference's growth through the same pastes."""
+    ((private0, _, handles0), reference0), ((private1, _, handles1), reference1) = \
+        figures[0], figures[-1]
     problems = []
-    if private1 - private0 > FEW_PAGES * PAGE:
-        problems.append(f"private bytes grew by {(private1 - private0) // PAGE} pages")
+    growth, reference_growth = private1 - private0, reference1 - reference0
+    if growth - reference_growth > HEAP_STEP + FEW_PAGES * PAGE:
+        problems.append(f"private bytes grew by {growth // PAGE} pages, "
+                        f"the reference's by {reference_growth // PAGE}")
     if handles1 - handles0 > FEW_HANDLES:
         problems.append(f"handles grew by {handles1 - handles0}")
     return problems
@@ -434,7 +486,8 @@ def report(soak, figures, seconds):
         print(f"soak: tamsel.exe after the last round:  {describe(figures[-1])}")
         problems = judge(figures)
         for problem in problems:
-            print(f"soak: FAILED: {problem} (at most {FEW_PAGES} pages and {FEW_HANDLES} handles)")
+            print(f"soak: FAILED: {problem} (at most {HEAP_STEP // 1024} KiB and {FEW_PAGES} pages "
+                  f"more than the reference's, and {FEW_HANDLES} handles)")
     return not soak.failures and not problems and len(figures) >= 2
 
 
@@ -462,7 +515,8 @@ def main(argv):
         env.delete_settings()
         try:
             started = time.monotonic()
-            soak, figures = run(env, args.rounds, args.seed, args.most_failures)
+            soak, figures = run(env, args.rounds, args.seed, args.most_failures,
+                                os.path.join(build, "bench-wine", "minimal_paster.exe"))
             passed = report(soak, figures, time.monotonic() - started)
         finally:
             forced = env.stop_all_tamsel()
