@@ -4,7 +4,7 @@
 # rich contents into two editors, 50 settings-page openings, 200 activation
 # toggles, and tamsel.exe's private bytes and handles first against last,
 # its private bytes beside those of the benchmark's minimal paster pasting the
-# same texts. Takes about 40 minutes; not part of ./test.sh. Arguments go to
+# same texts. Takes about 25 minutes; not part of ./test.sh. Arguments go to
 # e2e/soak.py (--rounds N, --seed N, --most-failures N). Installs whatever is
 # missing first.
 set -euo pipefail
