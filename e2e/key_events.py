@@ -1,5 +1,11 @@
 """The key events that the helper key_watch.exe writes down with its
 low-level keyboard hook, and what they leave down."""
+import contextlib
+
+from harness import START_DEADLINE, wait_for
+from paste_target import PasteTarget
+
+ALT_INSERT = "1:0x2d"
 
 ALT_KEYS = (0x12, 0xA4, 0xA5)  # VK_MENU and its left and right codes
 # A keyboard's modifiers show by their side, synthetic ones as sent.
@@ -22,3 +28,21 @@ def left_down(seen):
     for vk, down, _ in seen:
         state[GENERIC.get(vk, vk)] = down
     return sorted(vk for vk, down in state.items() if down)
+
+
+@contextlib.contextmanager
+def watched_paste(env):
+    """Tamsel on its default Alt+Insert, the focus in our paste target, the
+    hook watching every key and text on the clipboard: (target, watch)."""
+    env.start_tamsel()
+    wait_for(lambda: env.held(ALT_INSERT)[ALT_INSERT], START_DEADLINE, "Alt+Insert to be held")
+    target = PasteTarget(env)
+    watch = env.start_helper("key_watch")
+    try:
+        target.focus()
+        watch.wait_started()
+        env.helper("clipboard_fill")
+        yield target, watch
+    finally:
+        watch.close()
+        target.close()

@@ -9,10 +9,8 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import harness  # noqa: E402
 from harness import START_DEADLINE, check, wait_for  # noqa: E402
-from key_events import ALT_KEYS, events  # noqa: E402
-from paste_target import PASTED, PasteTarget  # noqa: E402
-
-ALT_INSERT = "1:0x2d"
+from key_events import ALT_KEYS, events, watched_paste  # noqa: E402
+from paste_target import PASTED  # noqa: E402
 
 
 def lone_alt_presses(seen):
@@ -29,14 +27,7 @@ def lone_alt_presses(seen):
 
 
 def run(env):
-    env.start_tamsel()
-    wait_for(lambda: env.held(ALT_INSERT)[ALT_INSERT], START_DEADLINE, "Alt+Insert to be held")
-    target = PasteTarget(env)
-    watch = env.start_helper("key_watch")
-    try:
-        target.focus()
-        watch.wait_started()
-        env.helper("clipboard_fill")
+    with watched_paste(env) as (target, watch):
         code, _ = env.x("xdotool", "keydown", "alt", "key", "Insert")
         check(code == 0, "xdotool could not press Alt+Insert")
         text = target.wait_text("the paste to arrive in the edit control")
@@ -50,9 +41,6 @@ def run(env):
               f"the hook saw no Alt press of Tamsel's: {seen}")
         lone = lone_alt_presses(seen)
         check(not lone, f"Alt pressed by Tamsel and let go with no key between, at {lone}: {seen}")
-    finally:
-        watch.close()
-        target.close()
 
 
 harness.main(run)

@@ -10,10 +10,8 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import harness  # noqa: E402
 from harness import START_DEADLINE, check, wait_for  # noqa: E402
-from key_events import events, left_down  # noqa: E402
-from paste_target import PasteTarget  # noqa: E402
+from key_events import events, left_down, watched_paste  # noqa: E402
 
-ALT_INSERT = "1:0x2d"
 ROUNDS = 20
 CTRL_UP_INJECTED = (0x11, False, True)  # Tamsel's last key but its own releases
 KEYS_DEADLINE = 5
@@ -28,14 +26,7 @@ def keys_left_down(watch):
 
 
 def run(env):
-    env.start_tamsel()
-    wait_for(lambda: env.held(ALT_INSERT)[ALT_INSERT], START_DEADLINE, "Alt+Insert to be held")
-    target = PasteTarget(env)
-    watch = env.start_helper("key_watch")
-    try:
-        target.focus()
-        watch.wait_started()
-        env.helper("clipboard_fill")
+    with watched_paste(env) as (target, watch):
         for round in range(ROUNDS):
             before, mark = len(target.text()), len(events(watch))
             code, _ = env.x("xdotool", "key", "alt+Insert")
@@ -47,9 +38,6 @@ def run(env):
             check(not down, f"paste {round} left {down} down: {events(watch)[mark:]}")
         still = [line for line in env.helper("keys_down").splitlines() if line.strip()]
         check(not still, f"the system's key state shows down: {still}")
-    finally:
-        watch.close()
-        target.close()
 
 
 harness.main(run)
