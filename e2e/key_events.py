@@ -31,13 +31,14 @@ def left_down(seen):
 
 
 @contextlib.contextmanager
-def watched_paste(env):
+def watched_paste(env, injected_delay_ms=0):
     """Tamsel on its default Alt+Insert, the focus in our paste target, the
-    hook watching every key and text on the clipboard: (target, watch)."""
+    hook watching every key (taking injected_delay_ms over each injected one)
+    and text on the clipboard: (target, watch)."""
     env.start_tamsel()
     wait_for(lambda: env.held(ALT_INSERT)[ALT_INSERT], START_DEADLINE, "Alt+Insert to be held")
     target = PasteTarget(env)
-    watch = env.start_helper("key_watch")
+    watch = env.start_helper("key_watch", *([str(injected_delay_ms)] if injected_delay_ms else []))
     try:
         target.focus()
         watch.wait_started()

@@ -34,7 +34,10 @@ void Release(BYTE vk) { SendKey(vk, true); }
 
 // Read once the clipboard is done, while the user's keys are watched: only a
 // key the user still holds may be left down or pressed again, or it would
-// stay logically down after the user let go.
+// stay logically down after the user let go. A release that was still on its
+// way through other programs' hooks when the watch began has reached the key
+// state once a synthetic key has gone all the way after it, so the hotkey's
+// own key is let go of first.
 bool UserHolds(BYTE vk) { return GetAsyncKeyState(vk) < 0; }
 
 // Windows opens the focused window's menu bar when Alt goes down and up with
@@ -75,8 +78,8 @@ void PasteOnFixedKeys(BYTE mainkey, BYTE modifier, bool convert) {
   // the user may let go of Alt while the clipboard is converted.
   if (modifier == VK_MENU) MaskAlt();
   if (convert) ConvertClipboard();
-  Release(mainkey);
   WatchUserKeys();
+  Release(mainkey);
   bool held = UserHolds(modifier);
   Release(modifier);
   Press(VK_CONTROL);
@@ -91,8 +94,8 @@ void PasteOnFixedKeys(BYTE mainkey, BYTE modifier, bool convert) {
 void PasteOnUserKeys() {
   if (keycpmods & MOD_ALT) MaskAlt();
   ConvertClipboard();
-  Release(LOBYTE(keycp));
   WatchUserKeys();
+  Release(LOBYTE(keycp));
   bool altheld = (keycpmods & MOD_ALT) && UserHolds(VK_MENU);
   bool ctrlheld = (keycpmods & MOD_CONTROL) && UserHolds(VK_CONTROL);
   bool shiftheld = (keycpmods & MOD_SHIFT) && UserHolds(VK_SHIFT);

@@ -232,13 +232,19 @@ TEST_F(PasteTest, DefaultAltInsertPressesAltAgainBeforeReleasingCtrl) {
   EXPECT_EQ(Count(DuringKeystrokes(), "RegisterHotKey"), 0);
   EXPECT_EQ(Count(DuringKeystrokes(), "UnregisterHotKey"), 0);
   // Whether the user still holds Alt is read once the clipboard is done,
-  // before the program lets go of Alt.
+  // with the user's keys watched and one synthetic key through, and before
+  // the program lets go of Alt.
   EXPECT_TRUE(
       InOrder(winsim::Timeline(),
               {"dispatch WM_HOTKEY(Tamsel, 0x7, 0x2d0001)", "CloseClipboard() = 1",
                Key(VK_INSERT, 0x52, true), "GetAsyncKeyState(0x12) = 0x8000",
                Key(VK_MENU, 0x38, true), CtrlDown, VDown, VUp, Key(VK_MENU, 0x38, false),
                Key(VK_CONTROL, 0x1D, true), "DefWindowProcA WM_HOTKEY(Tamsel, 0x7, 0x2d0001)"}));
+  const auto &timeline = winsim::Timeline();
+  auto watch = std::find_if(timeline.begin(), timeline.end(), [](const std::string &t) {
+    return t.rfind("SetWindowsHookExA(13)", 0) == 0;
+  });
+  EXPECT_LT(watch, std::find(timeline.begin(), timeline.end(), Key(VK_INSERT, 0x52, true)));
 }
 
 TEST_F(PasteTest, EveryEventCarriesItsScanCodeAndNeverTheExtendedFlag) {

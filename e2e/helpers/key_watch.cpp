@@ -1,12 +1,15 @@
 // Writes down every key event the system sees, physical or injected, with a
 // low-level keyboard hook: one line per event into LOGFILE, "VK down|up
-// injected|physical", the virtual key in hex.
-//   key_watch.exe LOGFILE
+// injected|physical", the virtual key in hex. With DELAY_MS it takes that
+// long over each injected event, as a slow hook of some other program does:
+// a program's keystrokes then take longer, while the user's keys go on.
+//   key_watch.exe [DELAY_MS] LOGFILE
 // Creates LOGFILE once the hook is in place; ends with exit code 0 once
 // LOGFILE.stop exists, with 3 after two minutes.
 #include <windows.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 
 namespace {
 const UINT_PTR TickTimer = 1;
@@ -16,6 +19,7 @@ const DWORD LifetimeMs = 120000;
 FILE *logfile;
 char stopfile[MAX_PATH];
 DWORD started;
+DWORD injecteddelay;
 
 LRESULT CALLBACK OnKey(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HC_ACTION) {
@@ -24,6 +28,7 @@ LRESULT CALLBACK OnKey(int code, WPARAM wparam, LPARAM lparam) {
     fprintf(logfile, "%#lx %s %s\n", static_cast<unsigned long>(key->vkCode), up ? "up" : "down",
             key->flags & LLKHF_INJECTED ? "injected" : "physical");
     fflush(logfile);
+    if (key->flags & LLKHF_INJECTED) Sleep(injecteddelay);
   }
   return CallNextHookEx(NULL, code, wparam, lparam);
 }
@@ -35,15 +40,17 @@ void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (argc != 2 || lstrlenA(argv[1]) > MAX_PATH - 8) {
-    fprintf(stderr, "usage: key_watch.exe LOGFILE\n");
+  if (argc < 2 || argc > 3 || lstrlenA(argv[argc - 1]) > MAX_PATH - 8) {
+    fprintf(stderr, "usage: key_watch.exe [DELAY_MS] LOGFILE\n");
     return 2;
   }
-  wsprintfA(stopfile, "%s.stop", argv[1]);
+  const char *logname = argv[argc - 1];
+  if (argc == 3) injecteddelay = static_cast<DWORD>(atoi(argv[1]));
+  wsprintfA(stopfile, "%s.stop", logname);
   started = GetTickCount();
   HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, OnKey, GetModuleHandleA(NULL), 0);
   if (!hook) return 1;
-  logfile = fopen(argv[1], "w");
+  logfile = fopen(logname, "w");
   if (!logfile) return 1;
   SetTimer(NULL, TickTimer, TickMs, OnTick);
   MSG msg;
