@@ -8,6 +8,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "contract_platform.h"
@@ -239,6 +240,26 @@ TEST_F(ClipboardContract, DerivedBlockSizeFollowsTheWholeSourceBlock) {
   Copy(CF_UNICODETEXT, Units({'a', 'b', 0, 0, 0, 0}));
   EXPECT_EQ(Read(CF_TEXT).size(), 6u);
   EXPECT_EQ(Read(CF_OEMTEXT).size(), 6u);
+}
+
+// --- registered formats ----------------------------------------------------------------
+
+TEST_F(ClipboardContract, RegisteredFormatIsOneNumberPerNameListedWithItsBlock) {
+  UINT marker = RegisterClipboardFormatA("CanIncludeInClipboardHistory");
+  EXPECT_GE(marker, 0xC000u);
+  EXPECT_EQ(RegisterClipboardFormatA("canincludeinclipboardhistory"), marker);
+  EXPECT_NE(RegisterClipboardFormatA("CanUploadToCloudClipboard"), marker);
+  Copy(CF_UNICODETEXT, Units({'a', 0}), marker, Lcid(0));
+  UINT formats[64];
+  UINT count = 0;
+  EXPECT_FALSE(GetUpdatedClipboardFormats(formats, 1, &count));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_GE(count, 2u);
+  ASSERT_TRUE(GetUpdatedClipboardFormats(formats, 64, &count));
+  std::vector<UINT> listed(formats, formats + count);
+  EXPECT_NE(std::find(listed.begin(), listed.end(), CF_UNICODETEXT), listed.end());
+  EXPECT_NE(std::find(listed.begin(), listed.end(), marker), listed.end());
+  EXPECT_EQ(Read(marker), Lcid(0));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // formats and locale the system derives when a changed clipboard is closed.
 // The rules and what is not modelled are listed in winsim_clipboard.h.
 #include <array>
+#include <cctype>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -29,6 +30,15 @@ HKL AssignedLayout(DWORD thread);
 
 namespace {
 constexpr DWORD kOtherProgramThread = 0x2000;
+
+constexpr UINT kFirstRegisteredFormat = 0xC000;
+
+// Registered format names, the first for 0xC000. Like the system's atom
+// table they outlive a program's run, so they are kept across Reset.
+std::vector<std::string> &RegisteredNames() {
+  static std::vector<std::string> names;
+  return names;
+}
 
 // --- the clipboard's state --------------------------------------------------------
 struct FormatRec {
@@ -68,8 +78,21 @@ std::string FormatName(UINT format) {
     case CF_LOCALE:
       return "CF_LOCALE";
     default:
-      return Hex(format);
+      break;
   }
+  const auto &names = RegisteredNames();
+  if (format >= kFirstRegisteredFormat && format - kFirstRegisteredFormat < names.size())
+    return Quoted(names[format - kFirstRegisteredFormat].c_str());
+  return Hex(format);
+}
+
+bool SameNameIgnoringCase(const std::string &a, const char *b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i]; ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return i == a.size() && !b[i];
 }
 
 bool IsText(UINT format) {
@@ -304,6 +327,41 @@ HANDLE WINAPI SetClipboardData(UINT format, HANDLE data) {
 
 HWND WINAPI GetClipboardOwner(void) { return owner; }
 
+UINT WINAPI RegisterClipboardFormatA(LPCSTR name) {
+  std::string call = "RegisterClipboardFormatA(" + Quoted(name) + ")";
+  if (!name || !*name) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    Record(call + " = 0");
+    return 0;
+  }
+  auto &names = RegisteredNames();
+  size_t i = 0;
+  while (i < names.size() && !SameNameIgnoringCase(names[i], name)) ++i;
+  if (i == names.size()) names.push_back(name);
+  UINT format = kFirstRegisteredFormat + static_cast<UINT>(i);
+  Record(call + " = " + Hex(format));
+  return format;
+}
+
+// Every format available, stored or derived, open clipboard or not.
+BOOL WINAPI GetUpdatedClipboardFormats(UINT *list, UINT size, UINT *count) {
+  std::string call = "GetUpdatedClipboardFormats(" + std::to_string(size) + ")";
+  if (!count) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    Record(call + " = 0");
+    return FALSE;
+  }
+  *count = static_cast<UINT>(formats.size());
+  if (formats.size() > size || !list) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    Record(call + " = 0, " + std::to_string(*count) + " formats");
+    return FALSE;
+  }
+  for (size_t i = 0; i < formats.size(); ++i) list[i] = formats[i].format;
+  Record(call + " = 1, " + std::to_string(*count) + " formats");
+  return TRUE;
+}
+
 UINT WINAPI EnumClipboardFormats(UINT format) {
   if (!open) {
     SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
@@ -355,8 +413,12 @@ void CopyToClipboard(const std::vector<ClipboardData> &data, HWND window) {
   FreeAll();
   owner = window;
   DWORD thread = window ? WindowThread(window) : kOtherProgramThread;
-  for (const auto &d : data)
-    Store(d.format, AllocBlockWith(d.bytes.data(), d.bytes.size()), thread);
+  for (const auto &d : data) {
+    if (d.unrendered)
+      formats.push_back({d.format, NULL, 0, false});
+    else
+      Store(d.format, AllocBlockWith(d.bytes.data(), d.bytes.size()), thread);
+  }
   Derive();
 }
 

@@ -20,6 +20,11 @@
 //   anything after it included, so a derived block's size follows the
 //   source's: one unit per byte, one byte per unit (an odd last byte of
 //   Unicode text is dropped).
+// - RegisterClipboardFormatA gives one number from 0xC000 up per name,
+//   whatever its case; the names outlive Reset, as the system's atom table
+//   outlives a program. GetUpdatedClipboardFormats lists every available
+//   format, stored or derived, and fails with ERROR_INSUFFICIENT_BUFFER (and
+//   the count needed) when the list is too short.
 //
 // What is not modelled is listed in winsim/README.md.
 #pragma once
@@ -60,6 +65,9 @@ void FailNthCall(const std::string &function, int nth);
 struct ClipboardData {
   UINT format;
   std::vector<BYTE> bytes;  // the block exactly: no terminator is added
+  // Offered for rendering on request by an owner that never renders it:
+  // GetClipboardData gives NULL.
+  bool unrendered = false;
 };
 // Single-byte text with its terminating zero.
 ClipboardData AnsiText(const std::string &text);

@@ -19,3 +19,4 @@ HANDLE WINAPI SetClipboardData(UINT format, HANDLE data);
 HWND WINAPI GetClipboardOwner(void);
 UINT WINAPI RegisterClipboardFormatA(LPCSTR name);
 UINT WINAPI EnumClipboardFormats(UINT format);
+BOOL WINAPI GetUpdatedClipboardFormats(UINT *formats, UINT size, UINT *count);
