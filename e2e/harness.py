@@ -114,6 +114,20 @@ class Environment:
         check(code == 0, f"helper {name} {' '.join(args)} ended with {code}")
         return output
 
+    def put_clipboard(self, formats):
+        """Puts {format: bytes} on the clipboard at once, as a program that
+        copies does (our clipboard_put helper): a format is a standard
+        format's number ("13") or a registered format's name."""
+        folder = os.path.join(self.artifacts, "clipboard")
+        os.makedirs(folder, exist_ok=True)
+        args = []
+        for number, (name, data) in enumerate(formats.items()):
+            path = os.path.join(folder, f"format{number}.bin")
+            with open(path, "wb") as f:
+                f.write(data)
+            args.append(f"{name}=Z:" + path.replace("/", "\\"))
+        self.helper("clipboard_put", *args)
+
     def start_helper(self, name, *args):
         """Starts one of our helper programs that runs in the background with
         a state file; see BackgroundHelper."""

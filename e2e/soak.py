@@ -130,21 +130,14 @@ def html(text):
     return header.format(*offsets).encode("ascii") + before + fragment + after + b"\0"
 
 
-def copy_rich(env, text, folder):
+def copy_rich(env, text):
     """Puts the text on the clipboard in the formats a word processor stores."""
-    formats = {
+    env.put_clipboard({
         "Rich Text Format": rtf(text),
         "HTML Format": html(text),
         "13": text.encode("utf-16-le") + b"\0\0",  # CF_UNICODETEXT
         "16": struct.pack("<I", RUSSIAN_LOCALE),  # CF_LOCALE
-    }
-    args = []
-    for number, (name, data) in enumerate(formats.items()):
-        path = os.path.join(folder, f"format{number}.bin")
-        with open(path, "wb") as f:
-            f.write(data)
-        args.append(f"{name}={windows_path(path)}")
-    env.helper("clipboard_put", *args)
+    })
 
 
 # --- The editors
@@ -277,7 +270,7 @@ def paste(env, editor, text, folder, keys="alt+Insert", keys_checked=True):
     expected = text.encode("cp1251")
     editor.clear()
     editor.focus()
-    copy_rich(env, text, folder)
+    copy_rich(env, text)
     code, _ = env.x("xdotool", "key", keys)
     check(code == 0, f"xdotool could not press {keys}")
     problems = []

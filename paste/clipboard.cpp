@@ -53,9 +53,9 @@ SIZE_T UnicodeLength(const BYTE *text, SIZE_T size) {
   return 2 * n;
 }
 
-// A new block of the text's bytes and a zero terminator of `terminator`
+// A new block of `length` bytes and a zero terminator of `terminator`
 // bytes, left locked once; NULL (with nothing left allocated) on failure.
-HGLOBAL NewTextBlock(const BYTE *text, SIZE_T length, SIZE_T terminator) {
+HGLOBAL NewBlock(const BYTE *bytes, SIZE_T length, SIZE_T terminator) {
   if (length > LargestSize - terminator) return NULL;
   HGLOBAL block = GlobalAlloc(BlockFlags, length + terminator);
   if (!block) return NULL;
@@ -64,7 +64,7 @@ HGLOBAL NewTextBlock(const BYTE *text, SIZE_T length, SIZE_T terminator) {
     GlobalFree(block);
     return NULL;
   }
-  memcpy(target, text, length);
+  memcpy(target, bytes, length);
   memset(target + length, 0, terminator);
   return block;
 }
@@ -81,10 +81,63 @@ HGLOBAL CopyClipboardText(UINT format) {
   SIZE_T size = GlobalSize(source);
   bool unicode = format == CF_UNICODETEXT;
   SIZE_T length = unicode ? UnicodeLength(text, size) : AnsiLength(text, size);
-  HGLOBAL copy = NewTextBlock(text, length, unicode ? sizeof(WCHAR) : 1);
+  HGLOBAL copy = NewBlock(text, length, unicode ? sizeof(WCHAR) : 1);
   GlobalUnlock(source);
   if (copy) GlobalUnlock(copy);
   return copy;
+}
+
+// Markers beside a secret (a password manager's copy, say) that keep it out
+// of clipboard history and cloud sync; a new copy without them would be
+// recorded and synced.
+const char *const MarkerNames[] = {"ExcludeClipboardContentFromMonitorProcessing",
+                                   "CanIncludeInClipboardHistory", "CanUploadToCloudClipboard",
+                                   "Clipboard Viewer Ignore"};
+const int MarkerCount = sizeof MarkerNames / sizeof MarkerNames[0];
+UINT markerformats[MarkerCount];  // registered once, by the first conversion
+// More formats than any program offers at once; a clipboard that offers more
+// is left as it is, since its markers cannot be told.
+const UINT MostFormats = 256;
+
+// False when a name could not be registered: whether its marker is offered
+// cannot then be told.
+bool RegisterMarkers() {
+  for (int i = 0; i < MarkerCount; ++i)
+    if (!markerformats[i]) markerformats[i] = RegisterClipboardFormatA(MarkerNames[i]);
+  for (UINT format : markerformats)
+    if (!format) return false;
+  return true;
+}
+
+// A byte-for-byte copy of another program's block, within its real size, in
+// a new unlocked block; NULL on failure. An empty block cannot be locked and
+// is carried as an empty one.
+HGLOBAL CopyBlock(HGLOBAL source) {
+  if (!source) return NULL;
+  SIZE_T size = GlobalSize(source);
+  if (size == 0) return GlobalAlloc(BlockFlags, 0);
+  const BYTE *data = static_cast<const BYTE *>(GlobalLock(source));
+  if (!data) return NULL;
+  HGLOBAL copy = NewBlock(data, size, 0);
+  GlobalUnlock(source);
+  if (copy) GlobalUnlock(copy);
+  return copy;
+}
+
+// Copies of the markers the clipboard offers, in `copies` (NULL where it
+// offers none). False when the offer cannot be read or one of them copied:
+// the caller then frees what was copied and leaves the clipboard as it is.
+bool CopyMarkers(HGLOBAL copies[]) {
+  UINT offered[MostFormats];
+  UINT count = 0;
+  if (!GetUpdatedClipboardFormats(offered, MostFormats, &count)) return false;
+  for (UINT i = 0; i < count; ++i)
+    for (int m = 0; m < MarkerCount; ++m)
+      if (offered[i] == markerformats[m] && !copies[m]) {
+        copies[m] = CopyBlock(GetClipboardData(offered[i]));
+        if (!copies[m]) return false;
+      }
+  return true;
 }
 
 // The locale the clipboard offered when the text was copied; 0 when it
@@ -147,26 +200,38 @@ void StoreLocale(LCID locale) {
   HandOver(CF_LOCALE, block);
 }
 
-void LeaveUnicodeText() {
-  HGLOBAL text = CopyClipboardText(CF_UNICODETEXT);
-  if (!text) return;
-  EmptyClipboard();
-  HandOver(CF_UNICODETEXT, text);
+// What the conversion leaves behind, all of it taken before the clipboard is
+// emptied, so that a failure leaves the old contents whole.
+struct Leftovers {
+  UINT format;  // of the text
+  HGLOBAL text;
+  LCID locale;  // 0 for none
+  HGLOBAL markers[MarkerCount];
+};
+
+void FreeLeftovers(const Leftovers &left) {
+  GlobalFree(left.text);
+  for (HGLOBAL marker : left.markers)
+    if (marker) GlobalFree(marker);
 }
 
-// Everything is read before the clipboard is emptied, so a failure leaves the
-// old contents whole.
-void LeaveSingleByteText() {
-  HGLOBAL text = CopyClipboardText(CF_TEXT);
-  if (!text) return;
-  LCID locale;
-  if (!ChooseLocale(&locale)) {
-    GlobalFree(text);
-    return;
-  }
+// False, with nothing left allocated, when something offered cannot be had.
+bool TakeLeftovers(Leftovers *left) {
+  left->text = CopyClipboardText(left->format);
+  if (!left->text) return false;
+  bool taken =
+      (left->format != CF_TEXT || ChooseLocale(&left->locale)) && CopyMarkers(left->markers);
+  if (!taken) FreeLeftovers(*left);
+  return taken;
+}
+
+// The text first, then its locale, then the markers the source offered.
+void LeaveOnly(const Leftovers &left) {
   EmptyClipboard();
-  HandOver(CF_TEXT, text);
-  if (locale) StoreLocale(locale);
+  HandOver(left.format, left.text);
+  if (left.locale) StoreLocale(left.locale);
+  for (int m = 0; m < MarkerCount; ++m)
+    if (left.markers[m]) HandOver(markerformats[m], left.markers[m]);
 }
 }  // namespace
 
@@ -174,10 +239,11 @@ void ConvertClipboard() {
   BOOL hastext = IsClipboardFormatAvailable(CF_TEXT);
   BOOL hasunicode = IsClipboardFormatAvailable(CF_UNICODETEXT);
   if (!hastext && !hasunicode) return;
+  if (!RegisterMarkers()) return;
   if (!OpenClipboard(mainwindow)) return;
-  if (!hastext || (hasunicode && codepage == CodePageUnicode))
-    LeaveUnicodeText();
-  else
-    LeaveSingleByteText();
+  Leftovers left = {};
+  bool unicode = !hastext || (hasunicode && codepage == CodePageUnicode);
+  left.format = unicode ? CF_UNICODETEXT : CF_TEXT;
+  if (TakeLeftovers(&left)) LeaveOnly(left);
   CloseClipboard();
 }

@@ -467,6 +467,54 @@ TEST_F(ClipboardTest, SuccessLeavesOnlyTheClipboardsBlocksAlive) {
   EXPECT_EQ(winsim::LiveBlocks(), 2);  // the text and the locale, nothing of the old contents
 }
 
+// --- markers that keep a copy out of clipboard history ------------------------------
+
+// What a password manager puts beside a secret, the first marker empty; the
+// one at `unrendered`, if any, is offered but never rendered.
+std::vector<winsim::ClipboardData> SecretCopy(int unrendered = -1) {
+  const char *names[] = {"ExcludeClipboardContentFromMonitorProcessing",
+                         "CanIncludeInClipboardHistory", "CanUploadToCloudClipboard",
+                         "Clipboard Viewer Ignore"};
+  const Bytes data[] = {{}, {0, 0, 0, 0}, {1, 0, 0, 0}, Raw(std::string("any"))};
+  std::vector<winsim::ClipboardData> copy = {winsim::UnicodeText(u"пароль"),
+                                             winsim::AnsiText("пароль")};
+  for (int i = 0; i < 4; ++i)
+    copy.push_back({RegisterClipboardFormatA(names[i]), data[i], i == unrendered});
+  return copy;
+}
+
+class ClipboardMarkerTest : public ClipboardTest, public ::testing::WithParamInterface<BYTE> {};
+
+TEST_P(ClipboardMarkerTest, CopyKeptOutOfHistoryKeepsItsMarkersAndNoOtherCopyGetsThem) {
+  const BYTE mode = GetParam();
+  auto user = [] { usercodepage = 0x0419; };
+  Formats text = mode == CodePageUnicode ? Formats{CF_UNICODETEXT} : Formats{CF_TEXT, CF_LOCALE};
+  Formats all = text;
+  for (size_t i = 2; i < SecretCopy().size(); ++i) all.push_back(SecretCopy()[i].format);
+  winsim::CopyToClipboard(SecretCopy());
+  ConvertIn(mode, user);
+  EXPECT_EQ(winsim::StoredClipboardFormats(), all);
+  for (size_t i = 2; i < SecretCopy().size(); ++i)
+    EXPECT_EQ(Stored(SecretCopy()[i].format), SecretCopy()[i].bytes);
+
+  // A copy without markers gets none, and the names are not registered again.
+  Again();
+  winsim::CopyToClipboard({winsim::UnicodeText(u"пароль")});
+  auto calls = ConvertIn(mode, user);
+  EXPECT_EQ(winsim::StoredClipboardFormats(), text);
+  EXPECT_EQ(Count(calls, "RegisterClipboardFormatA"), 0);
+
+  // A marker that cannot be had: better the formatting pasted than the secret recorded.
+  Again();
+  winsim::CopyToClipboard(SecretCopy(2));
+  Contents before = Now();
+  ConvertIn(mode, user);
+  EXPECT_EQ(Now(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(UnicodeAndSingleByte, ClipboardMarkerTest,
+                         ::testing::Values(CodePageUnicode, CodePageUser));
+
 // --- the tray click ------------------------------------------------------------------
 
 TEST_F(ClipboardTest, TrayLeftClickConvertsWhenIconClickIsOffEvenWithHotkeysInactive) {

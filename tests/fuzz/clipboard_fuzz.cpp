@@ -1,8 +1,10 @@
 // Feeds the clipboard conversion whatever another program could leave on the
 // clipboard: text blocks of any size and content, with or without a
-// terminator, locale blocks of any size, pictures, in any code-page mode. The
-// conversion must never read outside a block, leak one, leave the clipboard
-// open, or leave anything but its text behind; when it does not convert, the
+// terminator, locale blocks of any size, pictures, and the markers that keep
+// a copy out of clipboard history (of any size, empty, or never rendered), in
+// any code-page mode. The conversion must never read outside a block, leak
+// one, leave the clipboard open, or leave anything but its text, its locale
+// and the markers offered, byte for byte; when it does not convert, the
 // contents stay as they were.
 #include <windows.h>
 
@@ -84,14 +86,33 @@ void ExpectTerminatedText(UINT format, const Bytes &block) {
   }
 }
 
-void ExpectOnlyText(const Snapshot &after) {
-  Expect(after.formats.size() <= 2, "more than two formats stored");
+const char *const MarkerNames[] = {"ExcludeClipboardContentFromMonitorProcessing",
+                                   "CanIncludeInClipboardHistory", "CanUploadToCloudClipboard",
+                                   "Clipboard Viewer Ignore"};
+
+// Each marker absent, or offered with a block of any size, or never rendered.
+std::vector<winsim::ClipboardData> Markers(Input &input) {
+  std::vector<winsim::ClipboardData> markers;
+  for (const char *name : MarkerNames) {
+    uint8_t how = input.Byte() % 4;
+    if (how) markers.push_back({RegisterClipboardFormatA(name), input.Block(), how == 3});
+  }
+  return markers;
+}
+
+// The text, then its locale, then the markers offered with their bytes.
+void ExpectOnlyTextAndMarkers(const Snapshot &after, const Snapshot &markers) {
+  Expect(!after.formats.empty(), "nothing stored");
   Expect(after.formats[0] == CF_TEXT || after.formats[0] == CF_UNICODETEXT, "no text stored first");
   ExpectTerminatedText(after.formats[0], after.data[0]);
-  if (after.formats.size() == 2) {
-    Expect(after.formats[0] == CF_TEXT && after.formats[1] == CF_LOCALE, "locale with Unicode");
+  size_t text = after.formats.size() > 1 && after.formats[1] == CF_LOCALE ? 2 : 1;
+  if (text == 2) {
+    Expect(after.formats[0] == CF_TEXT, "locale with Unicode");
     Expect(after.data[1].size() == 4, "locale block not 4 bytes");
   }
+  Snapshot rest{{after.formats.begin() + text, after.formats.end()},
+                {after.data.begin() + text, after.data.end()}};
+  Expect(rest == markers, "other formats stored, or markers lost or changed");
 }
 }  // namespace
 
@@ -108,6 +129,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (which & 4) copied.push_back({CF_LOCALE, input.Block()});
   if (which & 8) copied.push_back(winsim::Picture());
   if (copied.empty()) copied.push_back({CF_OEMTEXT, input.Block()});
+  Snapshot markers;
+  bool unrendered = false;
+  if (which & 32)
+    for (const auto &marker : Markers(input)) {
+      copied.push_back(marker);
+      markers.formats.push_back(marker.format);
+      markers.data.push_back(marker.bytes);
+      unrendered |= marker.unrendered;
+    }
   winsim::CopyToClipboard(copied);
   if (which & 16) winsim::HoldClipboardOpen();
 
@@ -118,6 +148,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   Expect(!winsim::ClipboardOpenByProgram(), "clipboard left open");
   Expect(winsim::ProgramBlocks() == 0, "block leaked");
   Expect(winsim::Violations().empty(), "contract violation");
-  if (!(after == before)) ExpectOnlyText(after);
+  if (!(after == before)) {
+    Expect(!unrendered, "converted although a marker could not be had");
+    ExpectOnlyTextAndMarkers(after, markers);
+  }
   return 0;
 }
