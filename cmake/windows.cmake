@@ -59,6 +59,10 @@ add_test(NAME exe.size COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/e2e/c
                                $<TARGET_FILE:tamsel> ${TAMSEL_SIZE_BUDGET})
 add_test(NAME exe.paths COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/e2e/check_exe.py paths
                                 $<TARGET_FILE:tamsel> ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
+# What ./release.sh makes of this exe: the zip and its sums.
+add_test(NAME release.zip COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/release_test.py
+                                  $<TARGET_FILE:tamsel> ${PROJECT_SOURCE_DIR}/docs/guide.txt
+                                  ${PROJECT_SOURCE_DIR}/res/tamsel.rc)
 
 if(TAMSEL_WINE_TESTS)
   include(cmake/wine_tests.cmake)
