@@ -17,7 +17,10 @@ if [ -z "${DISPLAY:-}" ]; then
   numberfile=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberfile" 2>/dev/null &
   xvfb=$!
-  trap 'kill $xvfb 2>/dev/null; rm -f "$numberfile"' EXIT
+  # Wine's own processes, its tray among them, end a few seconds after the
+  # last program: the display goes only after them, or they lose it mid-way.
+  trap 'echo "run: waiting for Wine to end before closing the private display"; wineserver -w
+    kill $xvfb 2>/dev/null; rm -f "$numberfile"' EXIT
   for _ in $(seq 100); do [ -s "$numberfile" ] && break; sleep 0.1; done
   [ -s "$numberfile" ] || { echo "run: Xvfb did not start" >&2; exit 1; }
   export DISPLAY=:$(head -n1 "$numberfile")

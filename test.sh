@@ -66,11 +66,24 @@ windows_alone() {
   echo "test.sh: the Windows build alone took $((SECONDS - start)) s"
 }
 
+# That build's tamsel.exe, made in another folder at another time, must equal
+# the windows preset's byte for byte, as a release's must. One test in the count.
+same_exe() {
+  if cmp build/windows-alone/tamsel.exe build/windows/tamsel.exe; then
+    echo "test.sh: tamsel.exe is the same byte for byte from both builds"
+    passed=$((passed + 1))
+  else
+    echo "test.sh: tamsel.exe differs between the two builds" >&2
+    failed=$((failed + 1))
+  fi
+}
+
 build host
 run_tests host -j2
 windows_alone
 build fuzz
 build windows
+same_exe
 # The fuzz targets run on one core, at a lower priority, while the Windows
 # tests spend most of their time waiting for Wine; their log follows after.
 fuzzlog=$(mktemp)

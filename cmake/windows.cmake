@@ -45,12 +45,24 @@ tamsel_program_flags(tamsel)
 target_compile_options(tamsel PRIVATE -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
                                       -ffunction-sections -fdata-sections)
 target_link_options(tamsel PRIVATE ${TAMSEL_STATIC_LINK} -s -Wl,--gc-sections)
+# The same sources give the same bytes, wherever and whenever they are built:
+# the PE time stamp is 0 rather than the link's time (the PE checksum, which
+# the linker computes over the file, then follows from the code alone), and
+# no source path can reach the exe through __FILE__.
+target_link_options(tamsel PRIVATE -Wl,--no-insert-timestamp)
+target_compile_options(tamsel PRIVATE -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=)
 # Not comctl32: the settings page loads it when first opened (see exe.imports).
 target_link_libraries(tamsel PRIVATE user32 shell32 advapi32 gdi32 kernel32)
 
 set(TAMSEL_SIZE_BUDGET 32768)
 add_test(NAME exe.size COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/e2e/check_exe.py size
                                $<TARGET_FILE:tamsel> ${TAMSEL_SIZE_BUDGET})
+add_test(NAME exe.paths COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/e2e/check_exe.py paths
+                                $<TARGET_FILE:tamsel> ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
+# What ./release.sh makes of this exe: the zip and its sums.
+add_test(NAME release.zip COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/release_test.py
+                                  $<TARGET_FILE:tamsel> ${PROJECT_SOURCE_DIR}/docs/guide.txt
+                                  ${PROJECT_SOURCE_DIR}/res/tamsel.rc)
 
 if(TAMSEL_WINE_TESTS)
   include(cmake/wine_tests.cmake)

@@ -3,10 +3,13 @@
 
     check_exe.py imports OBJDUMP EXE   every imported DLL is a system DLL
     check_exe.py size EXE LIMIT        the file is at most LIMIT bytes
+    check_exe.py paths EXE DIR...      no DIR is named in the file
 
 A static link must leave nothing but DLLs that every Windows has; a
 libwinpthread-1.dll or libstdc++-6.dll import means a runtime slipped in.
-The common controls are not imported either (see SYSTEM_DLLS).
+The common controls are not imported either (see SYSTEM_DLLS). A folder of
+the build machine in the file would make its bytes depend on where it was
+built, and tell the machine to whoever runs it.
 """
 import os
 import subprocess
@@ -46,11 +49,22 @@ def check_size(exe, limit):
     return 0
 
 
+def check_paths(exe, dirs):
+    with open(exe, "rb") as f:
+        data = f.read()
+    found = [d for d in dirs
+             if d.encode() in data or d.encode("utf-16-le") in data]
+    print(f"{exe} names {', '.join(found) if found else 'none'} of {', '.join(dirs)}")
+    return 1 if found else 0
+
+
 def main(argv):
     if len(argv) == 4 and argv[1] == "imports":
         return check_imports(argv[2], argv[3])
     if len(argv) == 4 and argv[1] == "size":
         return check_size(argv[2], int(argv[3]))
+    if len(argv) >= 4 and argv[1] == "paths":
+        return check_paths(argv[2], argv[3:])
     print(__doc__, file=sys.stderr)
     return 2
 

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds tamsel.exe with the windows preset and writes the release into
+# build/release/: tamsel-VERSION-COMMIT-win64.zip (tamsel.exe and the user
+# guide) and SHA256SUMS over the zip and the exe. The same commit built with
+# Debian 12's MinGW-w64 gives the same bytes on any machine. A checkout with
+# changes still gets its zip, named COMMIT-dirty, as it is no commit's
+# release. Installs whatever is missing first.
+set -euo pipefail
+cd "$(dirname "$0")"
+bash tools/setup.sh
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target tamsel
+
+# Seven digits whatever the user's core.abbrev, so that the name is the same
+# in every clone.
+commit=$(git rev-parse --short=7 HEAD)
+if [ -n "$(git status --porcelain)" ]; then
+  echo "release: the checkout has changes that no commit holds; the zip is named $commit-dirty" >&2
+  commit=$commit-dirty
+fi
+rm -rf build/release
+python3 tools/release.py build/windows/tamsel.exe docs/guide.txt res/tamsel.rc \
+  "$commit" "$(git log -1 --format=%ct)" build/release
