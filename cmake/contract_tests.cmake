@@ -15,13 +15,18 @@ tamsel_program_flags(contract_tests)
 target_link_options(contract_tests PRIVATE ${TAMSEL_STATIC_LINK})
 target_link_libraries(contract_tests PRIVATE gtest user32 shell32 advapi32 gdi32 kernel32)
 
+# A case skips, saying what it assumes, on a system whose locale it was not
+# written for; in the test command's Russian Wine prefix none may skip.
+set(CONTRACT_SKIPPED "\\[  SKIPPED \\]")
 if(NOT CMAKE_CROSSCOMPILING)
   gtest_add_tests(TARGET contract_tests SOURCES ${CONTRACT_TEST_SOURCES} TEST_PREFIX "contract."
                   TEST_LIST CONTRACT_TESTS)
+  set_tests_properties(${CONTRACT_TESTS} PROPERTIES SKIP_REGULAR_EXPRESSION "${CONTRACT_SKIPPED}")
 elseif(TAMSEL_WINE_TESTS)
   gtest_add_tests(TARGET contract_tests SOURCES ${CONTRACT_TEST_SOURCES} TEST_PREFIX "wine."
                   TEST_LIST CONTRACT_TESTS)
   tamsel_wine_tests(${CONTRACT_TESTS})
+  set_tests_properties(${CONTRACT_TESTS} PROPERTIES FAIL_REGULAR_EXPRESSION "${CONTRACT_SKIPPED}")
 endif()
 if(CONTRACT_TESTS)
   set_tests_properties(${CONTRACT_TESTS} PROPERTIES TIMEOUT 60 LABELS contract)
