@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ googletest libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-  wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick locales python3
+  wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick locales python3 python3-yaml
   clang clang-format clang-tidy libclang-rt-14-dev
 )
 
