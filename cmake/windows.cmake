@@ -1,14 +1,27 @@
 # Windows build: tamsel.exe with its resources and the checks that need
-# nothing but Python. Cross-compiled, it also builds and runs the tests under
-# Wine (cmake/wine_tests.cmake); a native build leaves them out by default.
+# nothing but Python; the system contract cases wherever GoogleTest's sources
+# are (cmake/contract_tests.cmake). Cross-compiled, it also builds and runs the
+# tests under Wine (cmake/wine_tests.cmake); a native build leaves those out
+# by default and runs the contract cases directly.
 if(CMAKE_CROSSCOMPILING)
   set(TAMSEL_WINE_TESTS_DEFAULT ON)
 else()
   set(TAMSEL_WINE_TESTS_DEFAULT OFF)
 endif()
 option(TAMSEL_WINE_TESTS
-       "Contract cases and end-to-end scenarios under Wine (needs Wine, GoogleTest, Xvfb, the cross binutils)"
+       "End-to-end scenarios under Wine, and the contract cases run there (needs Wine, Xvfb, the cross binutils)"
        ${TAMSEL_WINE_TESTS_DEFAULT})
+
+set(TAMSEL_GOOGLETEST_DIR /usr/src/googletest
+    CACHE PATH "GoogleTest's sources, built for the system contract cases")
+if(EXISTS ${TAMSEL_GOOGLETEST_DIR}/CMakeLists.txt)
+  set(TAMSEL_CONTRACT_TESTS_DEFAULT ON)
+else()
+  set(TAMSEL_CONTRACT_TESTS_DEFAULT OFF)
+endif()
+option(TAMSEL_CONTRACT_TESTS
+       "contract_tests.exe: the system contract cases against the real API (needs GoogleTest's sources)"
+       ${TAMSEL_CONTRACT_TESTS_DEFAULT})
 
 # Python draws the icons.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
@@ -66,4 +79,6 @@ add_test(NAME release.zip COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/to
 
 if(TAMSEL_WINE_TESTS)
   include(cmake/wine_tests.cmake)
+elseif(TAMSEL_CONTRACT_TESTS)
+  include(cmake/contract_tests.cmake)
 endif()

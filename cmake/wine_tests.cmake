@@ -2,8 +2,6 @@
 # system contract cases and the end-to-end scenarios, with the benchmark's
 # programs (run on demand by ./bench.sh).
 find_program(TAMSEL_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
-set(TAMSEL_GOOGLETEST_DIR /usr/src/googletest
-    CACHE PATH "GoogleTest's sources, built for the contract cases under Wine")
 
 # Every cross-built program that a test runs goes through Wine, in the
 # environment that the wine.setup test leaves in this state file.
@@ -29,19 +27,10 @@ function(tamsel_wine_tests)
   set_tests_properties(${ARGN} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop)
 endfunction()
 
-# --- System contract cases against the real API: the same case files as the
-# host build runs against winsim, one CTest test per case.
-add_subdirectory(${TAMSEL_GOOGLETEST_DIR} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-include(GoogleTest)
-file(GLOB CONTRACT_TEST_SOURCES CONFIGURE_DEPENDS tests/contract/*_test.cpp)
-add_executable(contract_tests ${CONTRACT_TEST_SOURCES} tests/contract/contract_windows.cpp)
-tamsel_program_flags(contract_tests)
-target_link_options(contract_tests PRIVATE ${TAMSEL_STATIC_LINK})
-target_link_libraries(contract_tests PRIVATE gtest user32 shell32 advapi32 gdi32 kernel32)
-gtest_add_tests(TARGET contract_tests SOURCES ${CONTRACT_TEST_SOURCES} TEST_PREFIX "wine."
-                TEST_LIST CONTRACT_TESTS)
-tamsel_wine_tests(${CONTRACT_TESTS})
-set_tests_properties(${CONTRACT_TESTS} PROPERTIES TIMEOUT 60)
+# --- System contract cases against the real API, here under Wine.
+if(TAMSEL_CONTRACT_TESTS)
+  include(cmake/contract_tests.cmake)
+endif()
 
 # --- End-to-end: small Windows helper programs, one per file, and the
 # scenarios that drive the real tamsel.exe, one CTest test per file.

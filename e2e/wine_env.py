@@ -134,8 +134,9 @@ def keep_session(helpers, env, log):
                      start_new_session=True)
 
 
-def setup(build, helpers=None):
-    """`helpers`: where the helper programs are, when not in BUILD_DIR."""
+def setup(build, helpers=None, locale=LOCALE):
+    """`helpers`: where the helper programs are, when not in BUILD_DIR;
+    `locale`: the Unix locale, from which Wine takes its code pages."""
     p = paths(build)
     os.makedirs(p["dir"], exist_ok=True)
     if os.path.exists(p["state"]):
@@ -150,8 +151,8 @@ def setup(build, helpers=None):
         # at once instead of waiting for its timeout.
         "WINEDLLOVERRIDES": "mscoree,mshtml=;winedbg.exe=d",
         "WINEDEBUG": "-all",
-        "LANG": LOCALE,
-        "LC_ALL": LOCALE,
+        "LANG": locale,
+        "LC_ALL": locale,
         "TAMSEL_XVFB_PID": str(xvfb_pid),
     }
     env = dict(os.environ, **values)

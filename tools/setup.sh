@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ googletest libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-  wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick locales python3
+  wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick locales python3 python3-yaml
   clang clang-format clang-tidy libclang-rt-14-dev
 )
 
@@ -21,10 +21,14 @@ if ((${#missing[@]})); then
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# Wine takes its ANSI code page from the Unix locale: ru_RU.UTF-8 gives 1251.
-if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$'; then
-  echo "setup: generating the ru_RU.UTF-8 locale"
-  sed -i 's/^# *\(ru_RU.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' >> /etc/locale.gen
-  locale-gen >/dev/null
-fi
+# Wine takes its ANSI code page from the Unix locale: ru_RU.UTF-8 gives 1251,
+# the test command's; en_US.UTF-8 gives 1252, where it checks once that the
+# system contract cases hold on another code page.
+for name in ru_RU en_US; do
+  if ! locale -a 2>/dev/null | grep -qi "^$name\.utf-\?8$"; then
+    echo "setup: generating the $name.UTF-8 locale"
+    sed -i "s/^# *\($name.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$name.UTF-8 UTF-8" /etc/locale.gen || echo "$name.UTF-8 UTF-8" >>/etc/locale.gen
+    locale-gen >/dev/null
+  fi
+done

@@ -220,9 +220,16 @@ TEST_F(ClipboardContract, SingleByteTextReadsAsUnicodeThroughTheCodePageOfItsLoc
 }
 
 TEST_F(ClipboardContract, LocaleBlockUnderFourBytesCountsAsNone) {
-  // Then the user's locale (Russian) converts, not the English the two bytes begin.
-  Copy(CF_TEXT, Bytes{0xCF, 0}, CF_LOCALE, Bytes{0x09, 0x04});
-  EXPECT_EQ(Read(CF_UNICODETEXT), Units({0x041F, 0}));
+  // Then the user's locale converts, not the one the two bytes begin: of
+  // English (1252) and Russian (1251), at least one has another code page.
+  Copy(CF_TEXT, Bytes{0xCF, 0}, CF_LOCALE, Lcid(GetUserDefaultLCID()));
+  const Bytes user = Read(CF_UNICODETEXT);
+  for (LCID begun : {0x0409, 0x0419}) {
+    Bytes block = Lcid(begun);
+    block.resize(2);
+    Copy(CF_TEXT, Bytes{0xCF, 0}, CF_LOCALE, block);
+    EXPECT_EQ(Read(CF_UNICODETEXT), user) << std::hex << begun;
+  }
 }
 
 TEST_F(ClipboardContract, UnicodeTextReadsAsSingleByteThroughTheCodePageOfItsLocale) {

@@ -29,6 +29,8 @@ using namespace winsim;
 
 LCID WINAPI GetUserDefaultLCID(void) { return userlocale; }
 
+UINT WINAPI GetACP(void) { return kAnsiCodePage; }
+
 // Only LOCALE_SLANGUAGE is modelled, converted with the language's own ANSI
 // code page unless LOCALE_USE_CP_ACP asks for the system's. The answer counts
 // the terminating zero; size 0 asks for the length.

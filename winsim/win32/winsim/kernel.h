@@ -24,6 +24,7 @@ SIZE_T WINAPI GlobalSize(HGLOBAL mem);
 #define SORT_DEFAULT 0x0
 
 LCID WINAPI GetUserDefaultLCID(void);
+UINT WINAPI GetACP(void);
 int WINAPI GetLocaleInfoA(LCID locale, DWORD type, LPSTR data, int size);
 
 LPSTR WINAPI GetCommandLineA(void);
