@@ -45,6 +45,11 @@ WS_EX_TOPMOST = 0x00000008
 WS_EX_TOOLWINDOW = 0x00000080
 
 
+def windows_path(path):
+    """A file of ours as the programs under Wine name it."""
+    return "Z:" + path.replace("/", "\\")
+
+
 class ScenarioFailure(AssertionError):
     pass
 
@@ -125,7 +130,7 @@ class Environment:
             path = os.path.join(folder, f"format{number}.bin")
             with open(path, "wb") as f:
                 f.write(data)
-            args.append(f"{name}=Z:" + path.replace("/", "\\"))
+            args.append(f"{name}={windows_path(path)}")
         self.helper("clipboard_put", *args)
 
     def start_helper(self, name, *args):
@@ -327,10 +332,10 @@ class BackgroundHelper:
             if os.path.exists(path):
                 os.remove(path)
         exe = os.path.join(env.helpers, name + ".exe")
-        windows_path = "Z:" + self.state.replace("/", "\\")
-        env.log.write(f"--- start {name}.exe {' '.join(args)} {windows_path}\n")
+        state = windows_path(self.state)
+        env.log.write(f"--- start {name}.exe {' '.join(args)} {state}\n")
         env.log.flush()
-        self.process = subprocess.Popen(["wine", exe, *args, windows_path], env=env.env,
+        self.process = subprocess.Popen(["wine", exe, *args, state], env=env.env,
                                         stdin=subprocess.DEVNULL, stdout=env.log, stderr=env.log)
 
     def lines(self):

@@ -45,7 +45,7 @@ sys.path.insert(0, HERE)
 import harness  # noqa: E402
 import settings_page  # noqa: E402
 import wine_env  # noqa: E402
-from harness import START_DEADLINE, ScenarioFailure, check, wait_for  # noqa: E402
+from harness import START_DEADLINE, ScenarioFailure, check, wait_for, windows_path  # noqa: E402
 from paste_target import PasteTarget  # noqa: E402
 
 ROUNDS = 10
@@ -76,11 +76,6 @@ CYRILLIC = ("Привет мир буфер обмена текст вставк
             "даст мощный толчок подъёму сельского хозяйства № «цитата» — тире").split()
 LATIN = ("The quick brown fox jumps over the lazy dog plain text clipboard paste 2024 3.14 "
          "(ok) e-mail Pack my box with five dozen liquor jugs, semicolon; {braces} \\back").split()
-
-
-def windows_path(path):
-    """A file of ours as the programs under Wine name it."""
-    return "Z:" + path.replace("/", "\\")
 
 
 # --- Rich contents, as a word processor copies them
@@ -236,8 +231,19 @@ def click(env, x, y):
     env.last_click = time.monotonic()
 
 
+def run_helper(env, name, *args):
+    """A helper's output. Under load Wine now and then ends a program with
+    exit code 1 before it runs; such a helper is run again."""
+    def ask():
+        code, output = env.wine([os.path.join(env.helpers, name + ".exe"), *args])
+        check(code in (0, 1), f"helper {name} {' '.join(args)} ended with {code}")
+        return code == 0 and (output,)
+
+    return wait_for(ask, START_DEADLINE, f"helper {name} to run")[0]
+
+
 def keys_down(env):
-    return [line.strip() for line in env.helper("keys_down").splitlines() if line.strip()]
+    return [line.strip() for line in run_helper(env, "keys_down").splitlines() if line.strip()]
 
 
 def arrived(editor, expected, folder):
@@ -280,7 +286,7 @@ def paste(env, editor, text, folder, keys="alt+Insert", keys_checked=True):
         problems.append(str(failure))
     down = keys_down(env)
     if down:
-        env.helper("keys_down", "release")
+        run_helper(env, "keys_down", "release")
         if keys_checked:
             problems.append(f"keys left down: {', '.join(down)}")
     check(not problems, "; ".join(problems))
@@ -317,15 +323,8 @@ def toggle(env, active):
 
 def usage(env, classname=harness.MAIN_CLASS):
     """(private bytes, working set, handles) of tamsel.exe, or of the program
-    whose window is of `classname`. A helper that Wine ended with exit code 1
-    before it ran is asked again."""
-    def ask():
-        code, output = env.wine([os.path.join(env.helpers, "process_usage.exe"),
-                                  classname])
-        check(code in (0, 1), f"process_usage ended with {code}")
-        return code == 0 and tuple(map(int, output.split()))
-
-    return wait_for(ask, START_DEADLINE, f"the figures of {classname}")
+    whose window is of `classname`."""
+    return tuple(map(int, run_helper(env, "process_usage", classname).split()))
 
 
 # --- The reference
