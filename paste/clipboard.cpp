@@ -102,10 +102,10 @@ const UINT MostFormats = 256;
 // False when a name could not be registered: whether its marker is offered
 // cannot then be told.
 bool RegisterMarkers() {
-  for (int i = 0; i < MarkerCount; ++i)
+  for (int i = 0; i < MarkerCount; ++i) {
     if (!markerformats[i]) markerformats[i] = RegisterClipboardFormatA(MarkerNames[i]);
-  for (UINT format : markerformats)
-    if (!format) return false;
+    if (!markerformats[i]) return false;
+  }
   return true;
 }
 
