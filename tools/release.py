@@ -4,8 +4,9 @@
     release.py EXE GUIDE RC COMMIT COMMIT_TIME OUTDIR
 
 Into OUTDIR: tamsel-VERSION-COMMIT-win64.zip, holding EXE as tamsel.exe and
-GUIDE as README.txt, with VERSION the version record's in RC; and SHA256SUMS
-over the zip and the exe. The zip's bytes depend on these inputs alone: its
+GUIDE as README.txt, with VERSION the version record's in RC; EXE as
+tamsel.exe beside it; and SHA256SUMS over the zip and the exe, which
+`sha256sum -c SHA256SUMS` checks there. The zip's bytes depend on these inputs alone: its
 files are stored uncompressed, in a fixed order, with a fixed mode and the
 commit's time (COMMIT_TIME, seconds since 1970, taken as UTC) as their date,
 never the machine's time zone, umask or file times.
@@ -66,6 +67,8 @@ def main(argv):
     os.makedirs(outdir, exist_ok=True)
     zip_path = os.path.join(outdir, name)
     write_zip(zip_path, [("tamsel.exe", program), ("README.txt", windows_text(guide))], date)
+    with open(os.path.join(outdir, "tamsel.exe"), "wb") as f:
+        f.write(program)
     with open(zip_path, "rb") as f:
         sums = f"{sha256(f.read())}  {name}\n{sha256(program)}  tamsel.exe\n"
     with open(os.path.join(outdir, "SHA256SUMS"), "w", newline="\n") as f:

@@ -5,8 +5,8 @@
 
 Two releases of the same inputs, written in other time zones, with other
 umasks and from copies with other file times, are the same bytes; the zip
-holds the exe unchanged and the guide as Notepad reads it; SHA256SUMS holds
-the sums of both files.
+holds the exe unchanged and the guide as Notepad reads it; beside the zip
+lie the same exe and SHA256SUMS, which sha256sum -c accepts there.
 """
 import hashlib
 import os
@@ -42,10 +42,16 @@ def failures(exe, guide, rc, work):
     if first != second:
         yield "the two releases differ"
     zip_name = "tamsel-4.0.0.0-abc1234-win64.zip"
-    if sorted(first) != ["SHA256SUMS", zip_name]:
+    check = subprocess.run(["sha256sum", "-c", "SHA256SUMS"], cwd=os.path.join(work, "a", "release"),
+                           capture_output=True, text=True)
+    if check.returncode != 0:
+        yield "sha256sum -c SHA256SUMS in the release folder: " + check.stdout + check.stderr
+    if sorted(first) != sorted(["SHA256SUMS", "tamsel.exe", zip_name]):
         yield f"release files: {sorted(first)}"
         return
     program = open(exe, "rb").read()
+    if first["tamsel.exe"] != program:
+        yield "tamsel.exe beside the zip differs from the built one"
     sums = (f"{hashlib.sha256(first[zip_name]).hexdigest()}  {zip_name}\n"
             f"{hashlib.sha256(program).hexdigest()}  tamsel.exe\n")
     if first["SHA256SUMS"] != sums.encode():
