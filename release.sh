@@ -9,6 +9,17 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+# The commit names and dates the release: a source archive has none, and a
+# folder inside another project's checkout would take that one's. A checkout
+# that git refuses (one owned by another user, say) gets git's own word.
+if ! top=$(git rev-parse --show-toplevel 2>&1) || [ "$top" != "$(pwd -P)" ]; then
+  if [ -e .git ]; then
+    echo "$top" >&2
+  else
+    echo "release: needs a git checkout of Tamsel, as the commit names and dates the release; $(pwd -P) is none" >&2
+  fi
+  exit 1
+fi
 bash tools/setup.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target tamsel
