@@ -40,11 +40,15 @@ if(TAMSEL_TESTS)
            COMMAND ${PROJECT_SOURCE_DIR}/tools/lint.sh format ${PROJECT_BINARY_DIR})
   add_test(NAME lint.clang_tidy COMMAND ${PROJECT_SOURCE_DIR}/tools/lint.sh tidy ${PROJECT_BINARY_DIR})
   set_tests_properties(lint.clang_tidy PROPERTIES TIMEOUT 600)
-  # The Windows CI workflow cannot run here: it is held to the documented commands.
+  # The CI workflows cannot run here: they are held to the documented commands.
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
   add_test(NAME lint.windows_workflow
            COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/check_workflow.py
                    ${PROJECT_SOURCE_DIR}/.github/workflows/windows.yml
                    ${PROJECT_SOURCE_DIR}/docs/development.md
                    "## Building and testing on Windows with MSYS2")
+  add_test(NAME lint.release_workflow
+           COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/check_workflow.py
+                   ${PROJECT_SOURCE_DIR}/.github/workflows/release.yml
+                   ${PROJECT_SOURCE_DIR}/docs/development.md "### Cutting a release")
 endif()

@@ -75,7 +75,7 @@ add_test(NAME exe.paths COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/e2e/
 # What ./release.sh makes of this exe: the zip and its sums.
 add_test(NAME release.zip COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/release_test.py
                                   $<TARGET_FILE:tamsel> ${PROJECT_SOURCE_DIR}/docs/guide.txt
-                                  ${PROJECT_SOURCE_DIR}/res/tamsel.rc)
+                                  ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/res/tamsel.rc)
 
 if(TAMSEL_WINE_TESTS)
   include(cmake/wine_tests.cmake)

@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """Writes a release of Tamsel from a built tamsel.exe (./release.sh runs it).
 
-    release.py EXE GUIDE RC COMMIT COMMIT_TIME OUTDIR
+    release.py EXE GUIDE LICENSE RC COMMIT COMMIT_TIME OUTDIR
 
-Into OUTDIR: tamsel-VERSION-COMMIT-win64.zip, holding EXE as tamsel.exe and
-GUIDE as README.txt, with VERSION the version record's in RC; and SHA256SUMS
-over the zip and the exe. The zip's bytes depend on these inputs alone: its
-files are stored uncompressed, in a fixed order, with a fixed mode and the
-commit's time (COMMIT_TIME, seconds since 1970, taken as UTC) as their date,
-never the machine's time zone, umask or file times.
+Into OUTDIR: tamsel-VERSION-COMMIT-win64.zip, holding EXE as tamsel.exe,
+GUIDE as README.txt and LICENSE as LICENSE.txt, with VERSION the version
+record's in RC; EXE as tamsel.exe beside it; and SHA256SUMS over the zip and
+the exe, which `sha256sum -c SHA256SUMS` checks there. The zip's bytes
+depend on these inputs alone: its files are stored uncompressed, in a fixed
+order, with a fixed mode and the commit's time (COMMIT_TIME, seconds since
+1970, taken as UTC) as their date, never the machine's time zone, umask or
+file times.
 """
 import hashlib
 import os
@@ -55,17 +57,20 @@ def sha256(data):
 
 
 def main(argv):
-    if len(argv) != 7:
+    if len(argv) != 8:
         print(__doc__, file=sys.stderr)
         return 2
-    exe, guide, rc, commit, commit_time, outdir = argv[1:]
+    exe, guide, licence, rc, commit, commit_time, outdir = argv[1:]
     with open(exe, "rb") as f:
         program = f.read()
     name = f"tamsel-{version(rc)}-{commit}-win64.zip"
     date = max(ZIP_EARLIEST, time.gmtime(int(commit_time))[:6])
     os.makedirs(outdir, exist_ok=True)
     zip_path = os.path.join(outdir, name)
-    write_zip(zip_path, [("tamsel.exe", program), ("README.txt", windows_text(guide))], date)
+    write_zip(zip_path, [("tamsel.exe", program), ("README.txt", windows_text(guide)),
+                         ("LICENSE.txt", windows_text(licence))], date)
+    with open(os.path.join(outdir, "tamsel.exe"), "wb") as f:
+        f.write(program)
     with open(zip_path, "rb") as f:
         sums = f"{sha256(f.read())}  {name}\n{sha256(program)}  tamsel.exe\n"
     with open(os.path.join(outdir, "SHA256SUMS"), "w", newline="\n") as f:
