@@ -18,4 +18,7 @@ bool HasQuitSwitch();
 // False when the class or the window cannot be created.
 bool CreateMainWindow();
 
+// The settings page exists exactly while the main window is visible.
+bool SettingsPageOpen();
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -33,8 +33,7 @@ void RunMessageLoop() {
 }
 
 void Shutdown() {
-  UnregisterPasteHotkeys();
-  UnregisterHotKey(mainwindow, ActivationHotkeyId);
+  UnregisterAllHotkeys();
   DestroyMenu(traymenu);
   RemoveTrayIcon();
 }

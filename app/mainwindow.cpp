@@ -53,33 +53,40 @@ void OnTrayNotify(LPARAM mouse) {
   }
 }
 
-// The page exists exactly while the window is visible: it is never built twice.
+// The page is never built twice. Its hotkey fields must get every
+// combination, the program's own too: none stays registered while it is open.
 void OpenSettings() {
-  if (IsWindowVisible(mainwindow)) {
+  if (SettingsPageOpen()) {
     SetForegroundWindow(mainwindow);
     return;
   }
   BuildSettingsPage();
   ShowWindow(mainwindow, SW_SHOW);
+  UnregisterAllHotkeys();
 }
 
-// The settings change in memory before they are saved; the activation state
-// stays what it was, with the hotkeys of the (possibly new) mode.
-void AcceptSettings() {
-  ShowWindow(mainwindow, SW_HIDE);
-  ReadSettingsPage();
-  DestroySettingsPage();
-  SaveSettings();
-  UnregisterPasteHotkeys();
-  UnregisterHotKey(mainwindow, ActivationHotkeyId);
+// Once the page is closed: the activation state stays what it was, with the
+// hotkeys of the settings' (possibly new) mode.
+void RegisterHotkeysAgain() {
+  UnregisterAllHotkeys();
   hotkeysactive ^= 1;
   SendToggle();
   RegisterActivationHotkey();
 }
 
+// The settings change in memory before they are saved.
+void AcceptSettings() {
+  ShowWindow(mainwindow, SW_HIDE);
+  ReadSettingsPage();
+  DestroySettingsPage();
+  SaveSettings();
+  RegisterHotkeysAgain();
+}
+
 void CancelSettings() {
   ShowWindow(mainwindow, SW_HIDE);
   DestroySettingsPage();
+  RegisterHotkeysAgain();
 }
 
 // A click on the page's buttons arrives with the button's handle; while the
@@ -111,6 +118,8 @@ void OnCommand(WPARAM command, LPARAM control) {
   }
 }
 }  // namespace
+
+bool SettingsPageOpen() { return IsWindowVisible(mainwindow) != FALSE; }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {

@@ -8,18 +8,19 @@ from harness import START_DEADLINE, check, wait_for
 
 TITLE = "Tamsel - Параметры"
 
-Control = namedtuple("Control", "handle classname visible checked left top right bottom text")
+Control = namedtuple("Control",
+                     "handle classname visible checked left top right bottom hotkey text")
 
 
 def controls(env):
     """The page's controls as the find_control helper sees them."""
     found = []
     for line in env.helper("find_control", harness.MAIN_CLASS).splitlines():
-        fields = line.rstrip("\r").split("\t", 8)
-        if len(fields) == 9:
-            handle, cls, visible, checked, *numbers, text = fields
+        fields = line.rstrip("\r").split("\t", 9)
+        if len(fields) == 10:
+            handle, cls, visible, checked, *numbers, hotkey, text = fields
             found.append(Control(int(handle, 16), cls.lower(), visible == "1", checked == "1",
-                                 *map(int, numbers), text))
+                                 *map(int, numbers), int(hotkey, 16), text))
     return found
 
 
@@ -72,3 +73,24 @@ def wait_closed(env):
     """Waits until the page is hidden and its controls are gone."""
     wait_for(lambda: page_window(env) is None, START_DEADLINE, "the page to hide")
     wait_for(lambda: not controls(env), START_DEADLINE, "the controls to be destroyed")
+
+
+def hotkey_field(env, word):
+    """The hotkey field that shows this hotkey word."""
+    fields = [c for c in controls(env) if c.classname == "msctls_hotkey32" and c.hotkey == word]
+    check(len(fields) == 1, f"{len(fields)} hotkey fields show {word:#06x}")
+    return fields[0]
+
+
+def press_in_field(env, field, keys, *words):
+    """Clicks into a hotkey field, presses the keys (as xdotool names them)
+    and waits until the field shows one of the hotkey words they make."""
+    click(env, field)
+    code, _ = env.x("xdotool", "key", keys)
+    check(code == 0, f"xdotool could not press {keys}")
+    shown = lambda: [c.hotkey for c in controls(env) if c.handle == field.handle]  # noqa: E731
+    try:
+        wait_for(lambda: len(shown()) == 1 and shown()[0] in words, START_DEADLINE,
+                 f"the field to show {' or '.join(f'{w:#06x}' for w in words)}")
+    except harness.ScenarioFailure as failure:
+        raise harness.ScenarioFailure(f"{failure}; it shows {[hex(w) for w in shown()]}") from None

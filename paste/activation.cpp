@@ -35,6 +35,11 @@ void UnregisterPasteHotkeys() {
   for (int id = UserCleanHotkeyId; id >= CtrlVHotkeyId; --id) UnregisterHotKey(mainwindow, id);
 }
 
+void UnregisterAllHotkeys() {
+  UnregisterPasteHotkeys();
+  UnregisterHotKey(mainwindow, ActivationHotkeyId);
+}
+
 void RegisterActivationHotkey() {
   if (activekey) RegisterHotKey(mainwindow, ActivationHotkeyId, activekeymods, LOBYTE(activekey));
 }
@@ -46,7 +51,9 @@ void ToggleActivation() {
                 ActivateLabel);
     SetTrayIcon(mainicon2);
   } else {
-    RegisterModeHotkeys();
+    // The settings page's hotkey fields take every combination while it is
+    // open; closing it registers the set.
+    if (!SettingsPageOpen()) RegisterModeHotkeys();
     ModifyMenuA(traymenu, ActivationCommandId, MF_BYCOMMAND | MF_STRING, ActivationCommandId,
                 DeactivateLabel);
     SetTrayIcon(mainicon);

@@ -24,3 +24,5 @@ void RegisterModeHotkeys();
 void UnregisterPasteHotkeys();
 // Id 9, when an activation hotkey is set.
 void RegisterActivationHotkey();
+// The paste hotkeys, then the activation hotkey.
+void UnregisterAllHotkeys();

@@ -121,8 +121,10 @@ void PressPasteKey() {
   for (int id : ids)
     if (HoldsCtrlV(id)) UnregisterHotKey(mainwindow, id);
   Press(KeyV);
-  for (int id : ids)
-    if (HoldsCtrlV(id)) RegisterHotKey(mainwindow, id, MOD_CONTROL, KeyV);
+  // A hotkey still queued when the settings page opened restores nothing.
+  if (!SettingsPageOpen())
+    for (int id : ids)
+      if (HoldsCtrlV(id)) RegisterHotKey(mainwindow, id, MOD_CONTROL, KeyV);
 }
 
 void HandlePasteHotkey(WPARAM id) {

@@ -1,11 +1,13 @@
 // The settings page, driven through the running program: the tray menu's
 // Settings command builds it, the user clicks its controls, OK stores what
 // it shows and Cancel throws it away.
+#include <algorithm>
 #include <map>
 
 #include <commctrl.h>
 
 #include "app/iconca.h"
+#include "paste/activation.h"
 #include "program_test.h"
 #include "settings/settings.h"
 #include "winsim_controls.h"
@@ -92,6 +94,16 @@ bool HasHotkey(int id) {
   for (const auto &h : winsim::Hotkeys())
     if (h.id == id && !h.foreign) return true;
   return false;
+}
+
+// "id mods vk" of each hotkey the program holds, sorted: the set, whatever
+// the order of registration.
+std::vector<std::string> OwnHotkeys() {
+  std::vector<std::string> own;
+  for (const auto &h : winsim::Hotkeys())
+    if (!h.foreign) own.push_back(std::to_string(h.id) + " " + Hex(h.modifiers) + " " + Hex(h.vk));
+  std::sort(own.begin(), own.end());
+  return own;
 }
 
 winsim::HotkeyInfo HotkeyOf(int id) {
@@ -357,7 +369,7 @@ TEST_F(SettingsPageTest, OkHidesReadsDestroysSavesAndRegistersInThatOrder) {
                        "DestroyWindow(button#18)", "DestroyWindow(button)",
                        "RegSetValueExA(HKCU\\Software\\Tamsel, \"active\", REG_DWORD, 0x1) = 0",
                        "UnregisterHotKey(Tamsel, 8) = 0", "UnregisterHotKey(Tamsel, 1) = 0",
-                       "UnregisterHotKey(Tamsel, 9) = 1", "send WM_HOTKEY(Tamsel, 0x9, 0x0)",
+                       "UnregisterHotKey(Tamsel, 9) = 0", "send WM_HOTKEY(Tamsel, 0x9, 0x0)",
                        "RegisterHotKey(Tamsel, 9, 0x6, 0x51) = 1"}));
 }
 
@@ -382,9 +394,9 @@ TEST_F(SettingsPageTest, OkWhileInactiveStaysInactiveEvenWithStartUpActivationCh
 
 TEST_F(SettingsPageTest, OkWhileActiveSwapsTheHotkeysOfTheNewMode) {
   Store({{"active", 1}, {"hookkey", 2}});
+  winsim::Script([] { EXPECT_TRUE(HasHotkey(1) && HasHotkey(2)); });
   OpenSettings();
   winsim::Script([] {
-    EXPECT_TRUE(HasHotkey(1) && HasHotkey(2));
     Click(ModeAlt);
     Click(Ok);
   });
@@ -401,9 +413,9 @@ TEST_F(SettingsPageTest, OkWhileActiveSwapsTheHotkeysOfTheNewMode) {
 
 TEST_F(SettingsPageTest, AClearedActivationHotkeyIsUnregisteredButTheMenuStillToggles) {
   Store({{"activekey", 0x0351}, {"hookkey", 1}});
+  winsim::Script([] { EXPECT_EQ(HotkeyOf(9).vk, 0x51u); });
   OpenSettings();
   winsim::Script([] {
-    EXPECT_EQ(HotkeyOf(9).vk, 0x51u);
     EXPECT_TRUE(winsim::TypeHotkey(The(ActiveKeyHotkey), 0));
     Click(Ok);
   });
@@ -479,8 +491,6 @@ TEST_F(SettingsPageTest, CancelKeepsTheSettingsDestroysThePageAndReopeningShowsT
   });
   winsim::Script([&first] {
     EXPECT_EQ(Count(winsim::Timeline(), "RegSetValueExA"), 0);
-    EXPECT_EQ(Count(winsim::Timeline(), "RegisterHotKey"), 0);
-    EXPECT_EQ(Count(winsim::Timeline(), "UnregisterHotKey"), 0);
     EXPECT_FALSE(winsim::Window(Main()).visible);
     for (HWND control : first) EXPECT_TRUE(winsim::Window(control).destroyed);
     EXPECT_TRUE(Page().empty());
@@ -496,6 +506,58 @@ TEST_F(SettingsPageTest, CancelKeepsTheSettingsDestroysThePageAndReopeningShowsT
   });
   Run();
   EXPECT_EQ(Stored("hookkey"), 5u);
+}
+
+// A hotkey field must get every combination, the program's own too: while
+// the page is open none is registered, whatever the mode, the toggles or a
+// paste hotkey still queued (whose Ctrl+V guard would register its own key
+// again); Cancel registers what the state and the stored settings ask for,
+// and quitting with the page open leaves nothing registered.
+TEST_F(SettingsPageTest, WhileThePageIsOpenNoHotkeyIsRegisteredAndCancelRegistersTheStateAgain) {
+  struct Case {
+    DWORD mode, keycp, activekey;
+    WPARAM queued;  // a paste hotkey of the mode
+    int toggles;
+  };
+  const Case cases[] = {{ModeAltKeys, 0x0C2D, 0x0256, AltVHotkeyId, 2},  // Ctrl+V switches
+                        {ModeStandardKeys, 0x0C2D, 0x0351, CtrlVHotkeyId, 2},
+                        {ModeUserPaste, 0x0256, 0x0351, UserPasteHotkeyId, 2},
+                        {ModeUserClean, 0x0C2D, 0x0351, UserCleanHotkeyId, 1}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.mode);
+    winsim::Reset();
+    Store({{"hookkey", c.mode}, {"keycp", c.keycp}, {"activekey", c.activekey}});
+    std::vector<std::string> before;
+    winsim::Script([&] {
+      before = OwnHotkeys();
+      EXPECT_EQ(before.size(), c.mode == ModeStandardKeys ? 5u : c.mode == ModeAltKeys ? 3u : 2u);
+    });
+    OpenSettings();
+    winsim::Script([&] {
+      EXPECT_THAT(OwnHotkeys(), ::testing::IsEmpty());
+      for (int i = 0; i < c.toggles; ++i) SendMessageA(Main(), WM_COMMAND, ActivationCommandId, 0);
+      EXPECT_THAT(OwnHotkeys(), ::testing::IsEmpty());
+      PostMessageA(Main(), WM_HOTKEY, c.queued, 0);
+    });
+    winsim::Script([&] {
+      EXPECT_THAT(OwnHotkeys(), ::testing::IsEmpty());
+      EXPECT_EQ(hotkeysactive, c.toggles % 2 ? 0 : 1);
+      EXPECT_EQ(winsim::IconName(winsim::TrayIcons().at(0).icon),
+                c.toggles % 2 ? "MAINICON2" : "MAINICON");
+      Click(Cancel);
+    });
+    WhileRunning([&] {
+      EXPECT_EQ(OwnHotkeys(), c.toggles % 2 ? std::vector<std::string>{before.back()} : before);
+    });
+    Run();
+    EXPECT_EQ(Count(winsim::Timeline(), "dispatch WM_HOTKEY(Tamsel, " + Hex(c.queued)), 1);
+  }
+  winsim::Reset();
+  Store({{"activekey", 0x0351}});
+  OpenSettings();
+  ThenQuit();
+  EXPECT_EQ(Run(), 0);
+  EXPECT_THAT(OwnHotkeys(), ::testing::IsEmpty());
 }
 
 // Any program can post the old buttons' handles once the page has closed, by

@@ -1,8 +1,10 @@
 // Lists every descendant of the first top-level window of a class, one line
 // each, tab-separated: handle, class, visible, checked (BM_GETCHECK), screen
-// left, top, right, bottom, text (bytes as the system gives them).
+// left, top, right, bottom, hotkey word (HKM_GETHOTKEY of a hotkey control,
+// in hex), text (bytes as the system gives them).
 //   find_control.exe CLASS
 #include <windows.h>
+#include <commctrl.h>
 
 #include <stdio.h>
 
@@ -16,10 +18,12 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM) {
   GetWindowRect(control, &rect);
   LRESULT checked =
       lstrcmpiA(classname, "button") == 0 ? SendMessageA(control, BM_GETCHECK, 0, 0) : 0;
-  printf("%#llx\t%s\t%d\t%d\t%ld\t%ld\t%ld\t%ld\t%s\n",
+  LRESULT hotkey =
+      lstrcmpiA(classname, HOTKEY_CLASSA) == 0 ? SendMessageA(control, HKM_GETHOTKEY, 0, 0) : 0;
+  printf("%#llx\t%s\t%d\t%d\t%ld\t%ld\t%ld\t%ld\t%#x\t%s\n",
          static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(control)), classname,
          IsWindowVisible(control) ? 1 : 0, static_cast<int>(checked), rect.left, rect.top,
-         rect.right, rect.bottom, text);
+         rect.right, rect.bottom, static_cast<unsigned>(LOWORD(hotkey)), text);
   return TRUE;
 }
 }  // namespace
