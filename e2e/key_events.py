@@ -8,8 +8,9 @@ from paste_target import PasteTarget
 ALT_INSERT = "1:0x2d"
 
 ALT_KEYS = (0x12, 0xA4, 0xA5)  # VK_MENU and its left and right codes
-# A keyboard's modifiers show by their side, synthetic ones as sent.
-GENERIC = {0xA0: 0x10, 0xA1: 0x10, 0xA2: 0x11, 0xA3: 0x11, 0xA4: 0x12, 0xA5: 0x12}
+# A keyboard's modifiers show by their side, synthetic ones as sent: a
+# generic code, which Tamsel sends without the extended flag, is the left key.
+SIDE = {0x10: 0xA0, 0x11: 0xA2, 0x12: 0xA4}
 
 
 def events(watch):
@@ -23,10 +24,11 @@ def events(watch):
 
 
 def left_down(seen):
-    """The keys whose last event in `seen` was a press, by generic code."""
+    """The keys whose last event in `seen` was a press, a modifier by its
+    side."""
     state = {}
     for vk, down, _ in seen:
-        state[GENERIC.get(vk, vk)] = down
+        state[SIDE.get(vk, vk)] = down
     return sorted(vk for vk, down in state.items() if down)
 
 

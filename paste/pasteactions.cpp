@@ -32,13 +32,38 @@ bool HoldsCtrlV(int id) {
 void Press(BYTE vk) { SendKey(vk, false); }
 void Release(BYTE vk) { SendKey(vk, true); }
 
-// Read once the clipboard is done, while the user's keys are watched: only a
-// key the user still holds may be left down or pressed again, or it would
-// stay logically down after the user let go. A release that was still on its
-// way through other programs' hooks when the watch began has reached the key
-// state once a synthetic key has gone all the way after it, so the hotkey's
-// own key is let go of first.
-bool UserHolds(BYTE vk) { return GetAsyncKeyState(vk) < 0; }
+// The sides of a modifier the user holds, by the codes that name them; 0 for
+// a side not held. Read once the clipboard is done, while the user's keys are
+// watched: only a key the user still holds may be left down or pressed
+// again, or it would stay logically down after the user let go. A release
+// that was still on its way through other programs' hooks when the watch
+// began has reached the key state once a synthetic key has gone all the way
+// after it, so the hotkey's own key is let go of first.
+struct Held {
+  BYTE left;
+  BYTE right;
+};
+
+Held UserHolds(BYTE modifier) {
+  BYTE left = LeftKeyOf(modifier);
+  BYTE right = static_cast<BYTE>(left + 1);
+  return {GetAsyncKeyState(left) < 0 ? left : BYTE(0),
+          GetAsyncKeyState(right) < 0 ? right : BYTE(0)};
+}
+
+bool Any(Held held) { return held.left || held.right; }
+
+// A key of the side the user does not hold would stay down on Windows until
+// the user taps it, so each goes by the side held.
+void ReleaseHeld(Held held) {
+  if (held.left) Release(held.left);
+  if (held.right) Release(held.right);
+}
+
+void PressHeld(Held held) {
+  if (held.left) Press(held.left);
+  if (held.right) Press(held.right);
+}
 
 // Windows opens the focused window's menu bar when Alt goes down and up with
 // no other key pressed between; a meaningless key keeps it closed.
@@ -47,27 +72,32 @@ void MaskAlt() {
   Release(MaskKey);
 }
 
-void PressAltAgain() {
-  Press(VK_MENU);
-  MaskAlt();
+void PressAgain(BYTE modifier, Held held) {
+  PressHeld(held);
+  if (modifier == VK_MENU && Any(held)) MaskAlt();
 }
 
-void PressAgain(BYTE modifier) {
-  if (modifier == VK_MENU)
-    PressAltAgain();
+// The program's own Ctrl when the user holds none, else the user's again.
+void PressCtrl(Held ctrl) {
+  if (Any(ctrl))
+    PressHeld(ctrl);
   else
-    Press(modifier);
+    Press(VK_CONTROL);
+}
+
+void PasteWithCtrl(Held ctrl) {
+  PressCtrl(ctrl);
+  PressPasteKey();
+  Release(KeyV);
 }
 
 // Ctrl is part of the paste; it stays down only while the user holds it.
 void PasteOnCtrlV() {
   ConvertClipboard();
   WatchUserKeys();
-  bool ctrlheld = UserHolds(VK_CONTROL);
-  Press(VK_CONTROL);
-  PressPasteKey();
-  Release(KeyV);
-  if (!ctrlheld) Release(VK_CONTROL);
+  Held ctrl = UserHolds(VK_CONTROL);
+  PasteWithCtrl(ctrl);
+  if (!Any(ctrl)) Release(VK_CONTROL);
   EndWatchingUserKeys();
 }
 
@@ -80,13 +110,11 @@ void PasteOnFixedKeys(BYTE mainkey, BYTE modifier, bool convert) {
   if (convert) ConvertClipboard();
   WatchUserKeys();
   Release(mainkey);
-  bool held = UserHolds(modifier);
-  Release(modifier);
-  Press(VK_CONTROL);
-  PressPasteKey();
-  Release(KeyV);
+  Held held = UserHolds(modifier);
+  ReleaseHeld(held);
+  PasteWithCtrl(Held());
   Release(VK_CONTROL);
-  if (held) PressAgain(modifier);
+  PressAgain(modifier, held);
   EndWatchingUserKeys();
 }
 
@@ -96,24 +124,26 @@ void PasteOnUserKeys() {
   ConvertClipboard();
   WatchUserKeys();
   Release(LOBYTE(keycp));
-  bool altheld = (keycpmods & MOD_ALT) && UserHolds(VK_MENU);
-  bool ctrlheld = (keycpmods & MOD_CONTROL) && UserHolds(VK_CONTROL);
-  bool shiftheld = (keycpmods & MOD_SHIFT) && UserHolds(VK_SHIFT);
-  if (keycpmods & MOD_ALT) Release(VK_MENU);
-  if (keycpmods & MOD_SHIFT) Release(VK_SHIFT);
-  Press(VK_CONTROL);
-  PressPasteKey();
-  Release(KeyV);
-  if (altheld) PressAltAgain();
-  if (!ctrlheld) Release(VK_CONTROL);
-  if (shiftheld) Press(VK_SHIFT);
+  Held alt = (keycpmods & MOD_ALT) ? UserHolds(VK_MENU) : Held();
+  Held ctrl = (keycpmods & MOD_CONTROL) ? UserHolds(VK_CONTROL) : Held();
+  Held shift = (keycpmods & MOD_SHIFT) ? UserHolds(VK_SHIFT) : Held();
+  ReleaseHeld(alt);
+  ReleaseHeld(shift);
+  PasteWithCtrl(ctrl);
+  PressAgain(VK_MENU, alt);
+  if (!Any(ctrl)) Release(VK_CONTROL);
+  PressAgain(VK_SHIFT, shift);
   EndWatchingUserKeys();
 }
 }  // namespace
 
+// The right Ctrl and Alt are extended keys. The right Shift is not on
+// Windows, which keeps the side that a side's own code names; Wine takes
+// every modifier's side from the flag alone, so it goes with the flag too.
 void SendKey(BYTE vk, bool up) {
-  keybd_event(vk, static_cast<BYTE>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)), up ? KEYEVENTF_KEYUP : 0,
-              0);
+  bool right = vk == VK_RSHIFT || vk == VK_RCONTROL || vk == VK_RMENU;
+  keybd_event(vk, static_cast<BYTE>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)),
+              (up ? KEYEVENTF_KEYUP : 0) | (right ? KEYEVENTF_EXTENDEDKEY : 0), 0);
 }
 
 void PressPasteKey() {

@@ -3,28 +3,30 @@
 #include "paste/pasteactions.h"
 
 namespace {
-struct Modifier {
-  BYTE vk;
-  BYTE left;
-  BYTE right;
+const DWORD RightShiftScan = 0x36;
+
+// One side of a modifier: left and right each go down and up on their own.
+struct Side {
+  BYTE vk;         // the side's own code
   bool down;       // as the system takes it, the program's own events included
   bool userletgo;  // the user's last own event on the key was a release
 };
 
-Modifier modifiers[] = {
-    {VK_SHIFT, VK_LSHIFT, VK_RSHIFT, false, false},
-    {VK_CONTROL, VK_LCONTROL, VK_RCONTROL, false, false},
-    {VK_MENU, VK_LMENU, VK_RMENU, false, false},
-};
+Side sides[] = {{VK_LSHIFT, false, false},   {VK_RSHIFT, false, false}, {VK_LCONTROL, false, false},
+                {VK_RCONTROL, false, false}, {VK_LMENU, false, false},  {VK_RMENU, false, false}};
 
 HHOOK watch;
 
-// The hook names a keyboard's modifier by its side, a synthetic one by the
-// code it was sent with.
-Modifier *FindModifier(DWORD vk) {
-  for (Modifier &m : modifiers)
-    if (vk == m.vk || vk == m.left || vk == m.right) return &m;
-  return NULL;
+// The hook names a key by its side, or by the code it was sent with; a
+// generic code's side is in the extended flag (Ctrl, Alt) or the scan code
+// (Shift).
+Side *FindSide(const KBDLLHOOKSTRUCT *key) {
+  DWORD vk = key->vkCode;
+  if (vk == VK_SHIFT) vk = LeftKeyOf(VK_SHIFT) + (key->scanCode == RightShiftScan);
+  if (vk == VK_CONTROL || vk == VK_MENU)
+    vk = LeftKeyOf(static_cast<BYTE>(vk)) + ((key->flags & LLKHF_EXTENDED) != 0);
+  if (vk < VK_LSHIFT || vk > VK_RMENU) return NULL;
+  return &sides[vk - VK_LSHIFT];
 }
 
 // The user's release of a modifier is held back until the keystrokes end:
@@ -33,13 +35,13 @@ Modifier *FindModifier(DWORD vk) {
 LRESULT CALLBACK WatchKey(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HC_ACTION) {
     const KBDLLHOOKSTRUCT *key = reinterpret_cast<const KBDLLHOOKSTRUCT *>(lparam);
-    Modifier *m = FindModifier(key->vkCode);
+    Side *side = FindSide(key);
     bool up = (key->flags & LLKHF_UP) != 0;
-    if (m && !(key->flags & LLKHF_INJECTED)) {
-      m->userletgo = up;
+    if (side && !(key->flags & LLKHF_INJECTED)) {
+      side->userletgo = up;
       if (up) return 1;
     }
-    if (m) m->down = !up;
+    if (side) side->down = !up;
   }
   return CallNextHookEx(NULL, code, wparam, lparam);
 }
@@ -47,9 +49,9 @@ LRESULT CALLBACK WatchKey(int code, WPARAM wparam, LPARAM lparam) {
 
 void WatchUserKeys() {
   watch = SetWindowsHookExA(WH_KEYBOARD_LL, WatchKey, GetModuleHandleA(NULL), 0);
-  for (Modifier &m : modifiers) {
-    m.down = GetAsyncKeyState(m.vk) < 0;
-    m.userletgo = false;
+  for (Side &side : sides) {
+    side.down = GetAsyncKeyState(side.vk) < 0;
+    side.userletgo = false;
   }
 }
 
@@ -60,6 +62,10 @@ void EndWatchingUserKeys() {
   if (!watch) return;
   UnhookWindowsHookEx(watch);
   watch = NULL;
-  for (const Modifier &m : modifiers)
-    if (m.down && m.userletgo) SendKey(m.vk, true);
+  for (const Side &side : sides)
+    if (side.down && side.userletgo) SendKey(side.vk, true);
 }
+
+// VK_LSHIFT, VK_RSHIFT, VK_LCONTROL ... VK_RMENU follow one another in the
+// order of VK_SHIFT, VK_CONTROL, VK_MENU.
+BYTE LeftKeyOf(BYTE modifier) { return static_cast<BYTE>(VK_LSHIFT + 2 * (modifier - VK_SHIFT)); }

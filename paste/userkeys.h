@@ -13,3 +13,6 @@ void WatchUserKeys();
 // meanwhile: the program pressed it again, or left it down, or the hook held
 // the user's release back.
 void EndWatchingUserKeys();
+// The left-hand code of VK_SHIFT, VK_CONTROL or VK_MENU; the right-hand one
+// is the next.
+BYTE LeftKeyOf(BYTE modifier);

@@ -193,6 +193,57 @@ TEST_F(SystemContract, OwnKeyboardHookSeesEachSyntheticKeyBeforeTheCallReturns) 
   EXPECT_TRUE(hooked.empty());
 }
 
+// Each modifier has a left and a right key, and its generic code is down
+// while either is. The generic code sent without the extended flag moves the
+// left key; a side's own code with that side's scan code moves that side,
+// with the flag for the right ones. The right Ctrl and Alt are extended keys;
+// the right Shift is not, yet Wine takes every side from the flag alone (there
+// VK_RSHIFT without it moves the left Shift, on Windows the right one), so it
+// goes with the flag too. A hook sees the code sent, the flag as
+// LLKHF_EXTENDED.
+TEST_F(SystemContract, EachSideOfAModifierIsAKeyOfItsOwn) {
+  struct Sent {
+    BYTE vk;
+    DWORD flags;
+    BYTE moved;
+    BYTE generic;
+  };
+  const Sent sent[] = {{VK_SHIFT, 0, VK_LSHIFT, VK_SHIFT},
+                       {VK_CONTROL, 0, VK_LCONTROL, VK_CONTROL},
+                       {VK_MENU, 0, VK_LMENU, VK_MENU},
+                       {VK_LSHIFT, 0, VK_LSHIFT, VK_SHIFT},
+                       {VK_RSHIFT, KEYEVENTF_EXTENDEDKEY, VK_RSHIFT, VK_SHIFT},
+                       {VK_LCONTROL, 0, VK_LCONTROL, VK_CONTROL},
+                       {VK_RCONTROL, KEYEVENTF_EXTENDEDKEY, VK_RCONTROL, VK_CONTROL},
+                       {VK_LMENU, 0, VK_LMENU, VK_MENU},
+                       {VK_RMENU, KEYEVENTF_EXTENDEDKEY, VK_RMENU, VK_MENU}};
+  HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, RecordKey, GetModuleHandleA(NULL), 0);
+  ASSERT_TRUE(hook);
+  for (const Sent &s : sent) {
+    BYTE scan = static_cast<BYTE>(MapVirtualKeyA(s.vk, MAPVK_VK_TO_VSC));
+    BYTE otherside = s.moved ^ 1;
+    hooked.clear();
+    keybd_event(s.vk, scan, s.flags, 0);
+    EXPECT_LT(GetAsyncKeyState(s.moved), 0) << int(s.vk);
+    EXPECT_GE(GetAsyncKeyState(otherside), 0) << int(s.vk);
+    EXPECT_LT(GetAsyncKeyState(s.generic), 0) << int(s.vk);
+    ASSERT_EQ(hooked.size(), 1u) << int(s.vk);
+    EXPECT_EQ(hooked[0].vkCode, s.vk);
+    EXPECT_EQ(hooked[0].flags & LLKHF_EXTENDED, s.flags ? DWORD(LLKHF_EXTENDED) : 0) << int(s.vk);
+    keybd_event(0xE8, 0, 0, 0);  // no menu bar opens for an Alt alone
+    keybd_event(0xE8, 0, KEYEVENTF_KEYUP, 0);
+    keybd_event(s.vk, scan, s.flags | KEYEVENTF_KEYUP, 0);
+    EXPECT_GE(GetAsyncKeyState(s.generic), 0) << int(s.vk);
+  }
+  EXPECT_TRUE(UnhookWindowsHookEx(hook));
+  // Map type 0 gives each side its own scan code, type 1 the generic code.
+  EXPECT_EQ(MapVirtualKeyA(VK_LSHIFT, MAPVK_VK_TO_VSC), 0x2Au);
+  EXPECT_EQ(MapVirtualKeyA(VK_RSHIFT, MAPVK_VK_TO_VSC), 0x36u);
+  EXPECT_EQ(MapVirtualKeyA(VK_RCONTROL, MAPVK_VK_TO_VSC), 0x1Du);
+  EXPECT_EQ(MapVirtualKeyA(VK_RMENU, MAPVK_VK_TO_VSC), 0x38u);
+  EXPECT_EQ(MapVirtualKeyA(0x36, 1), static_cast<UINT>(VK_SHIFT));
+}
+
 // A language's name comes in the language's own code page (Norwegian: 1252)
 // unless LOCALE_USE_CP_ACP asks for the ANSI one (1251), whatever language the
 // system names it in: the letters beyond ASCII differ, one byte each, the rest

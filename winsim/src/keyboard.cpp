@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <map>
-#include <set>
 #include <vector>
 
 #include "internal.h"
@@ -46,10 +45,29 @@ const std::map<BYTE, BYTE> kScanCodes = {
     {0x7B, 0x58},      {0x90, 0x45}, {0x91, 0x46},
 };
 
+// The two keys of each modifier: the generic code, its left and right codes,
+// and the right key's scan code (the right Ctrl and Alt share the left one's
+// and differ by the extended prefix).
+struct ModifierSides {
+  BYTE generic;
+  BYTE left;
+  BYTE right;
+  BYTE rightscan;
+};
+const ModifierSides kModifierSides[] = {{VK_SHIFT, VK_LSHIFT, VK_RSHIFT, 0x36},
+                                        {VK_CONTROL, VK_LCONTROL, VK_RCONTROL, 0x1D},
+                                        {VK_MENU, VK_LMENU, VK_RMENU, 0x38}};
+
+const ModifierSides *SidesOf(BYTE vk) {
+  for (const auto &m : kModifierSides)
+    if (vk == m.generic || vk == m.left || vk == m.right) return &m;
+  return nullptr;
+}
+
 std::array<bool, 256> down;
 std::vector<KeyEvent> synthetic;
 std::vector<KeyEvent> delivered;
-std::set<BYTE> userheld;  // keys of the last PressHotkey
+std::vector<BYTE> userheld;  // keys of the last PressHotkey, as pressed
 int pastes;
 std::vector<std::pair<HHOOK, HOOKPROC>> hooks;  // the newest first, as they are called
 int letgobefore = -1;  // the user lets go before this many more synthetic events
@@ -60,8 +78,26 @@ UINT ModifiersDown() {
 }
 
 BYTE ScanCode(BYTE vk) {
-  auto found = kScanCodes.find(vk);
+  const ModifierSides *m = SidesOf(vk);
+  if (m && vk == m->right) return m->rightscan;
+  auto found = kScanCodes.find(m ? m->generic : vk);
   return found != kScanCodes.end() ? found->second : 0;
+}
+
+// The key an event moves: a side's own code names that side, whatever its
+// flags say (Wine differs, see winsim/README.md); the generic code is the
+// right key with the extended flag, else the left one.
+BYTE MovedKey(const KeyEvent &event) {
+  const ModifierSides *m = SidesOf(event.vk);
+  if (!m || event.vk != m->generic) return event.vk;
+  return (event.flags & KEYEVENTF_EXTENDEDKEY) ? m->right : m->left;
+}
+
+// The generic code is down while either side is.
+void MoveKey(const KeyEvent &event) {
+  BYTE key = MovedKey(event);
+  down[key] = !event.up();
+  if (const ModifierSides *m = SidesOf(key)) down[m->generic] = down[m->left] || down[m->right];
 }
 
 int selfcaught;  // synthetic presses caught by the program's own hotkeys
@@ -80,31 +116,15 @@ HotkeyCatch CatchSynthetic(const KeyEvent &event) {
   return caught;
 }
 
-// A hook sees a keyboard's modifier by its side (the left one here) and a
-// synthetic key by the code it was sent with.
-DWORD HookedKey(const KeyEvent &event) {
-  if (event.synthetic) return event.vk;
-  switch (event.vk) {
-    case VK_SHIFT:
-      return VK_LSHIFT;
-    case VK_CONTROL:
-      return VK_LCONTROL;
-    case VK_MENU:
-      return VK_LMENU;
-    default:
-      return event.vk;
-  }
-}
-
 // Called before the key state changes, as Windows does; a hook that returns
 // non-zero stops the event there.
 bool HooksStop(const KeyEvent &event) {
-  bool sys = event.vk == VK_MENU ? !event.up() : down[VK_MENU];
+  const ModifierSides *m = SidesOf(event.vk);
+  bool sys = m && m->generic == VK_MENU ? !event.up() : down[VK_MENU];
   WPARAM message = event.up() ? (sys ? WM_SYSKEYUP : WM_KEYUP) : (sys ? WM_SYSKEYDOWN : WM_KEYDOWN);
-  KBDLLHOOKSTRUCT key = {
-      HookedKey(event), event.scan,
-      static_cast<DWORD>((event.up() ? LLKHF_UP : 0) | (event.synthetic ? LLKHF_INJECTED : 0)), 0,
-      0};
+  DWORD flags = (event.up() ? LLKHF_UP : 0) | (event.synthetic ? LLKHF_INJECTED : 0) |
+                (event.flags & KEYEVENTF_EXTENDEDKEY ? LLKHF_EXTENDED : 0);
+  KBDLLHOOKSTRUCT key = {event.vk, event.scan, flags, 0, 0};
   for (const auto &hook : std::vector(hooks))
     if (hook.second(HC_ACTION, message, reinterpret_cast<LPARAM>(&key))) {
       Record("a hook stops " + Describe(event));
@@ -118,7 +138,7 @@ bool HooksStop(const KeyEvent &event) {
 HotkeyCatch Route(const KeyEvent &event) {
   HotkeyCatch caught = HotkeyCatch::None;
   if (HooksStop(event)) return caught;
-  down[event.vk] = !event.up();
+  MoveKey(event);
   if (!event.up())
     caught = event.synthetic ? CatchSynthetic(event) : CatchHotkey(ModifiersDown(), event.vk);
   if (caught != HotkeyCatch::None) return caught;
@@ -127,9 +147,19 @@ HotkeyCatch Route(const KeyEvent &event) {
   return caught;
 }
 
+// The keyboard names the user's modifiers by their side; the right Ctrl and
+// Alt are extended keys.
+KeyEvent UserEvent(BYTE vk, bool up) {
+  const ModifierSides *m = SidesOf(vk);
+  bool extended = m && vk == m->right && m->generic != VK_SHIFT;
+  return {vk, ScanCode(vk),
+          static_cast<DWORD>((up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0)),
+          false};
+}
+
 void UserKey(BYTE vk, bool up) {
   Record(std::string("user ") + (up ? "releases " : "presses ") + KeyName(vk));
-  Route({vk, ScanCode(vk), static_cast<DWORD>(up ? KEYEVENTF_KEYUP : 0), false});
+  Route(UserEvent(vk, up));
 }
 
 // A thread exists when the program runs on it, one of the windows belongs to
@@ -247,9 +277,11 @@ short WINAPI GetAsyncKeyState(int vk) {
 UINT WINAPI MapVirtualKeyA(UINT code, UINT maptype) {
   UINT result = 0;
   if (maptype == MAPVK_VK_TO_VSC && code < 256) result = ScanCode(static_cast<BYTE>(code));
-  if (maptype == 1)
+  if (maptype == 1) {
     for (auto at = kScanCodes.begin(); at != kScanCodes.end() && !result; ++at)
       if (at->second == code) result = at->first;
+    if (code == kModifierSides[0].rightscan) result = VK_SHIFT;
+  }
   Record("MapVirtualKeyA(" + Hex(code) + ", " + Hex(maptype) + ") = " + Hex(result));
   return result;
 }
@@ -258,19 +290,28 @@ namespace winsim {
 void SetKeyboardLayout(DWORD thread, HKL layout) { layouts[thread] = layout; }
 void SetInstalledLayouts(const std::vector<HKL> &list) { installed = list; }
 
-bool PressHotkey(UINT modifiers, UINT vk) {
+bool PressHotkey(UINT modifiers, UINT vk, Sides sides) {
   ReleaseUserKeys();
   Record("user presses " + Hex(modifiers) + "+" + Hex(vk));
   const std::pair<UINT, BYTE> modifierkeys[] = {
-      {MOD_CONTROL, VK_CONTROL}, {MOD_ALT, VK_MENU}, {MOD_SHIFT, VK_SHIFT}, {MOD_WIN, kLeftWin}};
-  for (const auto &[flag, key] : modifierkeys)
-    if (modifiers & flag) userheld.insert(key);
+      {MOD_CONTROL, VK_CONTROL}, {MOD_ALT, VK_MENU}, {MOD_SHIFT, VK_SHIFT}};
   // The modifiers go down first, as a person presses them.
-  for (const auto &[flag, key] : modifierkeys)
-    if (modifiers & flag) Route({key, ScanCode(key), 0, false});
+  for (const auto &[flag, generic] : modifierkeys) {
+    if (!(modifiers & flag)) continue;
+    const ModifierSides *m = SidesOf(generic);
+    for (BYTE key : {m->left, m->right}) {
+      if ((key == m->left ? sides == Sides::Right : sides == Sides::Left)) continue;
+      userheld.push_back(key);
+      Route(UserEvent(key, false));
+    }
+  }
+  if (modifiers & MOD_WIN) {
+    userheld.push_back(kLeftWin);
+    Route(UserEvent(kLeftWin, false));
+  }
   BYTE key = static_cast<BYTE>(vk);
-  userheld.insert(key);
-  return Route({key, ScanCode(key), 0, false}) == HotkeyCatch::Program;
+  userheld.push_back(key);
+  return Route(UserEvent(key, false)) == HotkeyCatch::Program;
 }
 
 void ReleaseUserKeys() {
@@ -293,6 +334,18 @@ std::string KeyName(BYTE vk) {
       return "Ctrl";
     case VK_MENU:
       return "Alt";
+    case VK_LSHIFT:
+      return "Left Shift";
+    case VK_RSHIFT:
+      return "Right Shift";
+    case VK_LCONTROL:
+      return "Left Ctrl";
+    case VK_RCONTROL:
+      return "Right Ctrl";
+    case VK_LMENU:
+      return "Left Alt";
+    case VK_RMENU:
+      return "Right Alt";
     case VK_INSERT:
       return "Insert";
     case kLeftWin:

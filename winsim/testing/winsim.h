@@ -47,10 +47,12 @@ void HoldHotkey(UINT modifiers, UINT vk);
 // Steps run one at a time whenever GetMessageA finds the queue empty.
 void Script(std::function<void()> step);
 size_t ScriptStepsLeft();
+// The side of the keyboard whose Ctrl, Alt and Shift the user holds.
+enum class Sides { Left, Right, Both };
 // The user presses a combination: WM_HOTKEY goes to the window holding it.
 // Returns true when one of the program's windows holds it. The keys stay
 // down until the next press (see winsim_keyboard.h).
-bool PressHotkey(UINT modifiers, UINT vk);
+bool PressHotkey(UINT modifiers, UINT vk, Sides sides = Sides::Left);
 // The user clicks the program's tray icon `id`: the shell posts its callback.
 bool ClickTrayIcon(UINT id, UINT mousemessage);
 // The next popup menu shown picks this command id (0: the user clicks away).

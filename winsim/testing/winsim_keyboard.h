@@ -25,10 +25,17 @@
 // Before the key state changes, every low-level keyboard hook
 // (SetWindowsHookExA with WH_KEYBOARD_LL) is called, within the call that
 // sends the key: keybd_event for the program's keys, PressHotkey and the
-// release for the user's. A synthetic key shows LLKHF_INJECTED and the code
-// it was sent with; the user's Ctrl, Alt and Shift show as the left ones. A
+// release for the user's. A hook sees the code a key was sent with, the
+// user's Ctrl, Alt and Shift by their side (VK_LSHIFT ... VK_RMENU), and the
+// extended flag as LLKHF_EXTENDED; a synthetic key shows LLKHF_INJECTED. A
 // hook that returns non-zero stops the event: the key state stays, and no
 // hotkey and no application sees it.
+//
+// Each of Ctrl, Alt and Shift is two keys, left and right, and its generic
+// code (VK_CONTROL ...) is down while either is. A side's own code moves that
+// side; the generic code moves the right key with KEYEVENTF_EXTENDEDKEY,
+// else the left one. The user's right Ctrl and Alt come with the flag, the
+// right Shift with its own scan code (0x36).
 //
 // GetAsyncKeyState reads that key state at the moment of the call: the user's
 // keys and the synthetic events sent so far.

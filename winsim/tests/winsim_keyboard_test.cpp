@@ -152,7 +152,7 @@ TEST_F(WinsimKeyboard, UserHoldsTheHotkeysKeysUntilTheNextPress) {
   EXPECT_TRUE(winsim::KeyDown(VK_MENU));
   EXPECT_TRUE(winsim::KeyDown(VK_INSERT));
   // The application sees Alt go down; the hotkey takes Insert.
-  EXPECT_EQ(Names(winsim::DeliveredKeys()), (std::vector<std::string>{"Alt down"}));
+  EXPECT_EQ(Names(winsim::DeliveredKeys()), (std::vector<std::string>{"Left Alt down"}));
   EXPECT_TRUE(winsim::PressHotkey(MOD_ALT, 'V'));
   EXPECT_FALSE(winsim::KeyDown(VK_INSERT));
   winsim::ReleaseUserKeys();

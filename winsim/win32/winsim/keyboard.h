@@ -20,6 +20,7 @@
 #define MAPVK_VK_TO_VSC 0
 #define WH_KEYBOARD_LL 13
 #define HC_ACTION 0
+#define LLKHF_EXTENDED 0x01
 #define LLKHF_INJECTED 0x10
 #define LLKHF_UP 0x80
 
