@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <limits.h>
 #include <string.h>
 
 #include "app/app.h"
@@ -53,17 +54,26 @@ SIZE_T UnicodeLength(const BYTE *text, SIZE_T size) {
   return 2 * n;
 }
 
+// A new block of `size` bytes, left locked once at `*data`; NULL (with
+// nothing left allocated) on failure.
+HGLOBAL NewLockedBlock(SIZE_T size, BYTE **data) {
+  HGLOBAL block = GlobalAlloc(BlockFlags, size);
+  if (!block) return NULL;
+  *data = static_cast<BYTE *>(GlobalLock(block));
+  if (!*data) {
+    GlobalFree(block);
+    return NULL;
+  }
+  return block;
+}
+
 // A new block of `length` bytes and a zero terminator of `terminator`
 // bytes, left locked once; NULL (with nothing left allocated) on failure.
 HGLOBAL NewBlock(const BYTE *bytes, SIZE_T length, SIZE_T terminator) {
   if (length > LargestSize - terminator) return NULL;
-  HGLOBAL block = GlobalAlloc(BlockFlags, length + terminator);
+  BYTE *target;
+  HGLOBAL block = NewLockedBlock(length + terminator, &target);
   if (!block) return NULL;
-  BYTE *target = static_cast<BYTE *>(GlobalLock(block));
-  if (!target) {
-    GlobalFree(block);
-    return NULL;
-  }
   memcpy(target, bytes, length);
   memset(target + length, 0, terminator);
   return block;
@@ -180,6 +190,81 @@ bool ChooseLocale(LCID *locale) {
   }
 }
 
+// The code page of a locale's single-byte text; 0 when it has none or
+// cannot be told.
+UINT AnsiCodePage(LCID locale) {
+  DWORD page = 0;
+  if (!GetLocaleInfoA(locale, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                      reinterpret_cast<LPSTR>(&page), sizeof page))
+    return 0;
+  return page;
+}
+
+// Whether the source wrote Unicode text, so that the single-byte text is the
+// system's conversion of it: the system lists a format it derives after the
+// one it derives it from.
+bool SourceWroteUnicode() {
+  UINT format = 0;
+  while ((format = EnumClipboardFormats(format)) != 0)
+    if (format == CF_TEXT || format == CF_OEMTEXT || format == CF_UNICODETEXT)
+      return format == CF_UNICODETEXT;
+  return false;
+}
+
+// `count` units in code page `page`, as ConvertUnicodeText says.
+bool ConvertUnits(const WCHAR *units, int count, UINT page, UINT systempage, HGLOBAL *text) {
+  BOOL lost = FALSE, systemlost = FALSE;
+  int size = count ? WideCharToMultiByte(page, 0, units, count, NULL, 0, NULL, &lost) : 0;
+  if (lost) WideCharToMultiByte(systempage, 0, units, count, NULL, 0, NULL, &systemlost);
+  if (size <= 0 || (lost && !systemlost)) return true;
+  BYTE *target;
+  HGLOBAL block = NewLockedBlock(static_cast<SIZE_T>(size) + 1, &target);
+  if (!block) return false;
+  bool made = WideCharToMultiByte(page, 0, units, count, reinterpret_cast<LPSTR>(target), size,
+                                  NULL, NULL) == size;
+  target[size] = 0;
+  GlobalUnlock(block);
+  if (!made) GlobalFree(block);
+  *text = made ? block : NULL;
+  return made;
+}
+
+// The clipboard's Unicode text, up to its first zero unit, in code page
+// `page` with the system's best fit, in a new unlocked block. `*text` stays
+// NULL when the system's bytes are to stay: the text is empty or too long
+// to convert, or `page` lacks a character that `systempage` has. False on
+// failure.
+bool ConvertUnicodeText(UINT page, UINT systempage, HGLOBAL *text) {
+  HGLOBAL source = GetClipboardData(CF_UNICODETEXT);
+  if (!source) return false;
+  const WCHAR *units = static_cast<const WCHAR *>(GlobalLock(source));
+  if (!units) return false;
+  SIZE_T count = UnicodeLength(reinterpret_cast<const BYTE *>(units), GlobalSize(source)) / 2;
+  bool done =
+      count > INT_MAX || ConvertUnits(units, static_cast<int>(count), page, systempage, text);
+  GlobalUnlock(source);
+  return done;
+}
+
+// The single-byte text to leave with `locale`, in a new unlocked block; NULL
+// on failure. The clipboard's own bytes, unless the source wrote Unicode
+// text and the system made those bytes in the code page of another locale
+// (the copy's, or the user's when the copy has none): then they may have
+// lost what the locale's code page holds, and the source's text is taken
+// in that code page. Mode 2 attaches the copy's own locale.
+HGLOBAL TakeSingleByteText(LCID locale) {
+  HGLOBAL text = NULL;
+  UINT page = locale && codepage != CodePageAtCopy ? AnsiCodePage(locale) : 0;
+  if (page && SourceWroteUnicode()) {
+    LCID copied;
+    if (!LocaleAtCopy(&copied)) return NULL;
+    UINT systempage = AnsiCodePage(copied ? copied : GetUserDefaultLCID());
+    if (systempage && systempage != page && !ConvertUnicodeText(page, systempage, &text))
+      return NULL;
+  }
+  return text ? text : CopyClipboardText(CF_TEXT);
+}
+
 // A block the clipboard refused is still ours to free.
 void HandOver(UINT format, HGLOBAL block) {
   if (!SetClipboardData(format, block)) GlobalFree(block);
@@ -188,14 +273,8 @@ void HandOver(UINT format, HGLOBAL block) {
 // The locale block is unlocked before it is handed over: from then on it
 // belongs to the system.
 void StoreLocale(LCID locale) {
-  HGLOBAL block = GlobalAlloc(BlockFlags, sizeof locale);
+  HGLOBAL block = NewBlock(reinterpret_cast<const BYTE *>(&locale), sizeof locale, 0);
   if (!block) return;
-  void *data = GlobalLock(block);
-  if (!data) {
-    GlobalFree(block);
-    return;
-  }
-  memcpy(data, &locale, sizeof locale);
   GlobalUnlock(block);
   HandOver(CF_LOCALE, block);
 }
@@ -216,11 +295,13 @@ void FreeLeftovers(const Leftovers &left) {
 }
 
 // False, with nothing left allocated, when something offered cannot be had.
+// The locale comes first: it decides which single-byte text is taken.
 bool TakeLeftovers(Leftovers *left) {
-  left->text = CopyClipboardText(left->format);
+  bool unicode = left->format == CF_UNICODETEXT;
+  if (!unicode && !ChooseLocale(&left->locale)) return false;
+  left->text = unicode ? CopyClipboardText(CF_UNICODETEXT) : TakeSingleByteText(left->locale);
   if (!left->text) return false;
-  bool taken =
-      (left->format != CF_TEXT || ChooseLocale(&left->locale)) && CopyMarkers(left->markers);
+  bool taken = CopyMarkers(left->markers);
   if (!taken) FreeLeftovers(*left);
   return taken;
 }

@@ -247,10 +247,11 @@ TEST_F(ClipboardTest, EverythingIsReadBeforeEmptyingAndTheTextStoredBeforeItsLoc
       calls,
       {"IsClipboardFormatAvailable(CF_TEXT) = 1", "IsClipboardFormatAvailable(CF_UNICODETEXT) = 1",
        "OpenClipboard(Tamsel) = 1", "GetClipboardData(CF_TEXT) = " + source,
-       "GlobalUnlock(" + source + ") = 0", "GetClipboardData(CF_LOCALE) = " + oldlocale,
-       "GlobalUnlock(" + oldlocale + ") = 0", "EmptyClipboard() = 1",
+       "GlobalUnlock(" + source + ") = 0", "EmptyClipboard() = 1",
        "SetClipboardData(CF_TEXT, " + text + ") = " + text, "GlobalUnlock(" + locale + ") = 0",
        "SetClipboardData(CF_LOCALE, " + locale + ") = " + locale}));
+  EXPECT_TRUE(InOrder(calls, {"GetClipboardData(CF_LOCALE) = " + oldlocale,
+                              "GlobalUnlock(" + oldlocale + ") = 0", "EmptyClipboard() = 1"}));
   EXPECT_TRUE(InOrder(calls, {"GlobalUnlock(" + text + ") = 0", "EmptyClipboard() = 1"}));
   EXPECT_EQ(calls.back(), "CloseClipboard() = 1");
 }
@@ -267,6 +268,57 @@ TEST_F(ClipboardTest, UnicodeTextIsReadBeforeEmptyingAndStoredAlone) {
        "SetClipboardData(CF_UNICODETEXT, " + text + ") = " + text, "CloseClipboard() = 1"}));
   EXPECT_EQ(Count(calls, "SetClipboardData"), 1);
   EXPECT_EQ(Count(calls, "GetClipboardData(CF_LOCALE)"), 0);
+}
+
+// --- a copy made under another keyboard layout --------------------------------------
+
+// Copies made as Windows leaves them (the system adds the language of the
+// layout that was on as the locale, and makes the single-byte text through
+// its code page), converted in mode 3 or 4 to Russian, or in mode 2.
+struct LayoutCase {
+  const char *what;
+  BYTE mode;
+  std::vector<winsim::ClipboardData> copy;
+  LCID copylanguage;  // the layout on at the copy
+  LCID attached;      // usercodepage in mode 4, the layout at paste in mode 3
+  Bytes text;
+  LCID locale;
+};
+
+TEST_F(ClipboardTest, UnicodeCopyUnderAnotherLayoutKeepsWhatTheAttachedCodePageHolds) {
+  using Copy = std::vector<winsim::ClipboardData>;
+  const Copy russian = {winsim::UnicodeText(u"Привет, world")};
+  const Copy euro = {winsim::UnicodeText(u"€")}, mixed = {winsim::UnicodeText(u"Привет ½")};
+  const Copy ansi = {winsim::AnsiText("Привет"), winsim::LocaleData(0x0409)};
+  const LayoutCase cases[] = {
+      {"Russian under English", CodePageUser, russian, 0x0409, 0x0419, Ansi("Привет, world"),
+       0x0419},
+      {"the same, mode 3", CodePageAtPaste, russian, 0x0409, 0x0419, Ansi("Привет, world"), 0x0419},
+      {"euro under English", CodePageUser, euro, 0x0409, 0x0419, Bytes{0x88, 0}, 0x0419},
+      {"both lose a character", CodePageUser, mixed, 0x0409, 0x0419, Ansi("Привет ?"), 0x0419},
+      // The system's bytes stay: another program's own single-byte text ...
+      {"ANSI bytes labelled English", CodePageUser, ansi, 0x0419, 0x0419, Ansi("Привет"), 0x0419},
+      // ... a conversion that would lose what the system's kept ...
+      {"Russian under Russian, English at paste", CodePageAtPaste, russian, 0x0419, 0x0409,
+       Ansi("Привет, world"), 0x0409},
+      // ... the copy's own locale, and one whose code page cannot be told.
+      {"mode 2", CodePageAtCopy, russian, 0x0409, 0, Ansi("??????, world"), 0x0409},
+      {"unknown locale", CodePageUser, russian, 0x0409, 0x1234, Ansi("??????, world"), 0x1234},
+  };
+  for (const LayoutCase &c : cases) {
+    Again();
+    winsim::SetKeyboardLayout(0x2000, reinterpret_cast<HKL>(std::uintptr_t(c.copylanguage)));
+    winsim::CopyToClipboard(c.copy);
+    ConvertIn(c.mode, [&] {
+      usercodepage = c.attached;
+      HWND editor = winsim::AddForeignWindow("Editor", "letter.txt", 0x3000);
+      winsim::SetKeyboardLayout(0x3000, reinterpret_cast<HKL>(std::uintptr_t(c.attached)));
+      winsim::SetForeground(editor);
+    });
+    EXPECT_EQ(winsim::StoredClipboardFormats(), (Formats{CF_TEXT, CF_LOCALE})) << c.what;
+    EXPECT_EQ(Stored(CF_TEXT), c.text) << c.what;
+    EXPECT_EQ(Stored(CF_LOCALE), Locale(c.locale)) << c.what;
+  }
 }
 
 // --- the text taken -----------------------------------------------------------------
@@ -371,13 +423,21 @@ struct Failure {
   BYTE mode;
   const char *function;
   int nth;
+  void (*copy)() = CopyFormattedText;
 };
+
+// Russian copied while the English layout was on: the single-byte text is
+// made again from the Unicode text.
+void CopyUnderEnglishLayout() {
+  winsim::SetKeyboardLayout(0x2000, EnglishLayout);
+  winsim::CopyToClipboard({winsim::UnicodeText(u"Привет")});
+}
 
 class ClipboardFailureTest : public ClipboardTest, public ::testing::WithParamInterface<Failure> {};
 
 TEST_P(ClipboardFailureTest, LeavesTheOldContentsAndFreesWhatItAllocated) {
   const Failure &f = GetParam();
-  CopyFormattedText();
+  f.copy();
   Contents before = Now();
   auto calls = ConvertIn(f.mode, [&] {
     usercodepage = 0x0419;
@@ -390,16 +450,22 @@ TEST_P(ClipboardFailureTest, LeavesTheOldContentsAndFreesWhatItAllocated) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryStep, ClipboardFailureTest,
-    ::testing::Values(Failure{"SingleByteSourceMissing", CodePageUser, "GetClipboardData", 1},
-                      Failure{"SingleByteSourceLock", CodePageUser, "GlobalLock", 1},
-                      Failure{"SingleByteAllocation", CodePageUser, "GlobalAlloc", 1},
-                      Failure{"SingleByteNewBlockLock", CodePageUser, "GlobalLock", 2},
-                      Failure{"LocaleAtCopyMissing", CodePageAtCopy, "GetClipboardData", 2},
-                      Failure{"LocaleAtCopyLock", CodePageAtCopy, "GlobalLock", 3},
-                      Failure{"UnicodeSourceMissing", CodePageUnicode, "GetClipboardData", 1},
-                      Failure{"UnicodeSourceLock", CodePageUnicode, "GlobalLock", 1},
-                      Failure{"UnicodeAllocation", CodePageUnicode, "GlobalAlloc", 1},
-                      Failure{"UnicodeNewBlockLock", CodePageUnicode, "GlobalLock", 2}),
+    ::testing::Values(
+        Failure{"SingleByteSourceMissing", CodePageUser, "GetClipboardData", 1},
+        Failure{"SingleByteSourceLock", CodePageUser, "GlobalLock", 1},
+        Failure{"SingleByteAllocation", CodePageUser, "GlobalAlloc", 1},
+        Failure{"SingleByteNewBlockLock", CodePageUser, "GlobalLock", 2},
+        Failure{"LocaleAtCopyMissing", CodePageAtCopy, "GetClipboardData", 2},
+        Failure{"LocaleAtCopyLock", CodePageAtCopy, "GlobalLock", 3},
+        Failure{"UnicodeSourceMissing", CodePageUnicode, "GetClipboardData", 1},
+        Failure{"UnicodeSourceLock", CodePageUnicode, "GlobalLock", 1},
+        Failure{"UnicodeAllocation", CodePageUnicode, "GlobalAlloc", 1},
+        Failure{"UnicodeNewBlockLock", CodePageUnicode, "GlobalLock", 2},
+        Failure{"CopyLocaleMissing", CodePageUser, "GetClipboardData", 1, CopyUnderEnglishLayout},
+        Failure{"RemadeSourceMissing", CodePageUser, "GetClipboardData", 2, CopyUnderEnglishLayout},
+        Failure{"RemadeSourceLock", CodePageUser, "GlobalLock", 2, CopyUnderEnglishLayout},
+        Failure{"RemadeAllocation", CodePageUser, "GlobalAlloc", 1, CopyUnderEnglishLayout},
+        Failure{"RemadeNewBlockLock", CodePageUser, "GlobalLock", 3, CopyUnderEnglishLayout}),
     [](const ::testing::TestParamInfo<Failure> &info) { return std::string(info.param.name); });
 
 TEST_F(ClipboardTest, TextThatVanishedBeforeOpeningLeavesTheNewContents) {
@@ -433,7 +499,8 @@ TEST_F(ClipboardTest, LocaleBlockThatCannotBeLockedIsFreed) {
   CopyFormattedText();
   auto calls = ConvertIn(CodePageUser, [] {
     usercodepage = 0x0422;
-    winsim::FailNthCall("GlobalLock", 3);
+    // The copy's locale, its text, the new text, then the locale block.
+    winsim::FailNthCall("GlobalLock", 4);
   });
   EXPECT_EQ(winsim::StoredClipboardFormats(), Formats{CF_TEXT});
   std::string locale = Allocated(calls, 4);

@@ -104,6 +104,16 @@ class ClipboardContract : public ::testing::Test {
 
   static bool Available(UINT format) { return IsClipboardFormatAvailable(format) != 0; }
 
+  // Every format, in the order EnumClipboardFormats gives them.
+  static std::vector<UINT> Listed() {
+    std::vector<UINT> listed;
+    if (!OpenSoon(NULL)) return listed;
+    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format))
+      listed.push_back(format);
+    CloseClipboard();
+    return listed;
+  }
+
   HWND window = NULL;
   std::vector<HWND> windows;
 };
@@ -236,6 +246,26 @@ TEST_F(ClipboardContract, UnicodeTextReadsAsSingleByteThroughTheCodePageOfItsLoc
   Copy(CF_UNICODETEXT, Units({0x041F, 0x0440, 0x0438, 0}), CF_LOCALE, Lcid(0x0419));
   EXPECT_EQ(Read(CF_TEXT), (Bytes{0xCF, 0xF0, 0xE8, 0}));
   EXPECT_EQ(Read(CF_OEMTEXT), (Bytes{0x8F, 0xE0, 0xA8, 0}));
+}
+
+// Listed in the order stored, what the system derives after what it derives
+// it from: a reader can tell which text form the program wrote. Unicode text
+// with an English locale, as Windows leaves a copy made under the English
+// layout, reads as code page 1252, which has no Cyrillic letters.
+TEST_F(ClipboardContract, DerivedTextIsListedAfterTheStoredAndMadeThroughTheLocale) {
+  Copy(CF_UNICODETEXT, Units({0x041F, 0x20AC, 'a', 0}), CF_LOCALE, Lcid(0x0409));
+  std::vector<UINT> listed = Listed();
+  ASSERT_GE(listed.size(), 3u);
+  EXPECT_EQ(listed[0], static_cast<UINT>(CF_UNICODETEXT));
+  EXPECT_EQ(listed[1], static_cast<UINT>(CF_LOCALE));
+  EXPECT_NE(std::find(listed.begin() + 2, listed.end(), CF_TEXT), listed.end());
+  EXPECT_EQ(Read(CF_TEXT), (Bytes{'?', 0x80, 'a', 0}));
+
+  Copy(CF_TEXT, Bytes{'a', 0}, CF_UNICODETEXT, Units({'a', 0}));
+  listed = Listed();
+  ASSERT_GE(listed.size(), 2u);
+  EXPECT_EQ(listed[0], static_cast<UINT>(CF_TEXT));
+  EXPECT_EQ(listed[1], static_cast<UINT>(CF_UNICODETEXT));
 }
 
 TEST_F(ClipboardContract, DerivedBlockSizeFollowsTheWholeSourceBlock) {

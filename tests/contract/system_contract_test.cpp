@@ -267,6 +267,31 @@ TEST_F(SystemContract, LanguageNamesComeInTheAnsiCodePageOnlyWhenAskedFor) {
   EXPECT_STREQ(own, ansi);
 }
 
+// A locale's single-byte code page, and whether text converted into one
+// needed its default character, which the measuring call tells too.
+TEST_F(SystemContract, LocaleGivesItsCodePageAndConversionReportsTheDefaultCharacter) {
+  DWORD english = 0, russian = 0;
+  const DWORD type = LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER;
+  EXPECT_GT(GetLocaleInfoA(0x0409, type, reinterpret_cast<LPSTR>(&english), sizeof english), 0);
+  EXPECT_GT(GetLocaleInfoA(0x0419, type, reinterpret_cast<LPSTR>(&russian), sizeof russian), 0);
+  EXPECT_EQ(english, 1252u);
+  EXPECT_EQ(russian, 1251u);
+
+  const WCHAR text[] = {0x041F, 0x20AC};  // "П€"
+  BOOL lost = FALSE;
+  EXPECT_EQ(WideCharToMultiByte(1252, 0, text, 2, NULL, 0, NULL, &lost), 2);
+  EXPECT_TRUE(lost);
+  lost = TRUE;
+  EXPECT_EQ(WideCharToMultiByte(1251, 0, text, 2, NULL, 0, NULL, &lost), 2);
+  EXPECT_FALSE(lost);
+  char bytes[2] = {};
+  lost = TRUE;
+  EXPECT_EQ(WideCharToMultiByte(1251, 0, text, 2, bytes, 2, NULL, &lost), 2);
+  EXPECT_FALSE(lost);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xCF);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0x88);
+}
+
 // A program that does not import the common controls loads them when it needs
 // the hotkey control, whose class they register when asked.
 TEST_F(SystemContract, CommonControlsLoadedAtRunTimeRegisterTheHotkeyClass) {

@@ -2,15 +2,19 @@
 // clipboard: text blocks of any size and content, with or without a
 // terminator, locale blocks of any size, pictures, and the markers that keep
 // a copy out of clipboard history (of any size, empty, or never rendered), in
-// any code-page mode. The conversion must never read outside a block, leak
-// one, leave the clipboard open, or leave anything but its text, its locale
-// and the markers offered, byte for byte; when it does not convert, the
-// contents stay as they were.
+// any code-page mode, copied under the Russian or the English layout. The
+// conversion must never read outside a block, leak one, leave the clipboard
+// open, or leave anything but its text, its locale and the markers offered,
+// byte for byte; the single-byte text is the system's, or the source's
+// Unicode text made again where the copy's code page was another; when it
+// does not convert, the contents stay as they were.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "app/app.h"
@@ -100,8 +104,52 @@ std::vector<winsim::ClipboardData> Markers(Input &input) {
   return markers;
 }
 
+UINT AnsiCodePage(LCID locale) {
+  DWORD page = 0;
+  GetLocaleInfoA(locale, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                 reinterpret_cast<LPSTR>(&page), sizeof page);
+  return page;
+}
+
+// What the clipboard offered before the conversion, for the rule below.
+struct Offer {
+  Bytes text;     // CF_TEXT, as the system gives it
+  Bytes unicode;  // CF_UNICODETEXT
+  LCID copied;    // CF_LOCALE, or the user's when it offers none
+  bool wroteunicode;
+};
+
+Offer Offered(bool wroteunicode) {
+  Bytes locale = winsim::ClipboardBytes(CF_LOCALE);
+  LCID copied = GetUserDefaultLCID();
+  if (locale.size() >= sizeof copied) std::memcpy(&copied, locale.data(), sizeof copied);
+  return {winsim::ClipboardBytes(CF_TEXT), winsim::ClipboardBytes(CF_UNICODETEXT), copied,
+          wroteunicode};
+}
+
+// The single-byte text up to its first zero: the system's bytes, unless the
+// source wrote Unicode text and the attached locale's code page is not the
+// copy's; then the Unicode text in the attached code page, as long as that
+// needs the default character only where the copy's code page does too.
+Bytes ExpectedSingleByteText(const Offer &offer, LCID attached) {
+  Bytes text(offer.text.begin(), std::find(offer.text.begin(), offer.text.end(), 0));
+  UINT page = attached && codepage != CodePageAtCopy ? AnsiCodePage(attached) : 0;
+  UINT systempage = AnsiCodePage(offer.copied);
+  if (!offer.wroteunicode || !page || !systempage || page == systempage) return text;
+  std::vector<WCHAR> units(offer.unicode.size() / 2);
+  std::memcpy(units.data(), offer.unicode.data(), units.size() * 2);
+  int count = static_cast<int>(std::find(units.begin(), units.end(), 0) - units.begin());
+  BOOL lost = FALSE, systemlost = FALSE;
+  if (!count) return text;
+  Bytes made(static_cast<size_t>(count));
+  WideCharToMultiByte(page, 0, units.data(), count, reinterpret_cast<LPSTR>(made.data()), count,
+                      NULL, &lost);
+  WideCharToMultiByte(systempage, 0, units.data(), count, NULL, 0, NULL, &systemlost);
+  return lost && !systemlost ? text : made;
+}
+
 // The text, then its locale, then the markers offered with their bytes.
-void ExpectOnlyTextAndMarkers(const Snapshot &after, const Snapshot &markers) {
+void ExpectOnlyTextAndMarkers(const Snapshot &after, const Snapshot &markers, const Offer &offer) {
   Expect(!after.formats.empty(), "nothing stored");
   Expect(after.formats[0] == CF_TEXT || after.formats[0] == CF_UNICODETEXT, "no text stored first");
   ExpectTerminatedText(after.formats[0], after.data[0]);
@@ -109,6 +157,13 @@ void ExpectOnlyTextAndMarkers(const Snapshot &after, const Snapshot &markers) {
   if (text == 2) {
     Expect(after.formats[0] == CF_TEXT, "locale with Unicode");
     Expect(after.data[1].size() == 4, "locale block not 4 bytes");
+  }
+  if (after.formats[0] == CF_TEXT) {
+    LCID attached = 0;
+    if (text == 2) std::memcpy(&attached, after.data[1].data(), sizeof attached);
+    Bytes expected = ExpectedSingleByteText(offer, attached);
+    expected.push_back(0);
+    Expect(after.data[0] == expected, "single-byte text not the one the locales ask for");
   }
   Snapshot rest{{after.formats.begin() + text, after.formats.end()},
                 {after.data.begin() + text, after.data.end()}};
@@ -138,9 +193,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       markers.data.push_back(marker.bytes);
       unrendered |= marker.unrendered;
     }
+  if (which & 64) winsim::SetKeyboardLayout(0x2000, reinterpret_cast<HKL>(0x04090409));
   winsim::CopyToClipboard(copied);
   if (which & 16) winsim::HoldClipboardOpen();
 
+  Offer offer = Offered((which & 3) == 2);
   Snapshot before = Stored();
   ConvertClipboard();
   Snapshot after = Stored();
@@ -150,7 +207,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   Expect(winsim::Violations().empty(), "contract violation");
   if (!(after == before)) {
     Expect(!unrendered, "converted although a marker could not be had");
-    ExpectOnlyTextAndMarkers(after, markers);
+    ExpectOnlyTextAndMarkers(after, markers, offer);
   }
   return 0;
 }

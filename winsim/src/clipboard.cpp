@@ -362,9 +362,12 @@ BOOL WINAPI GetUpdatedClipboardFormats(UINT *list, UINT size, UINT *count) {
   return TRUE;
 }
 
+// In the order stored, then what Derive added (see winsim_clipboard.h).
 UINT WINAPI EnumClipboardFormats(UINT format) {
+  std::string call = "EnumClipboardFormats(" + FormatName(format) + ") = ";
   if (!open) {
     SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
+    Record(call + "0");
     return 0;
   }
   SetLastError(ERROR_SUCCESS);
@@ -373,7 +376,9 @@ UINT WINAPI EnumClipboardFormats(UINT format) {
     while (next < formats.size() && formats[next].format != format) ++next;
     ++next;
   }
-  return next < formats.size() ? formats[next].format : 0;
+  UINT found = next < formats.size() ? formats[next].format : 0;
+  Record(call + (found ? FormatName(found) : "0"));
+  return found;
 }
 
 namespace winsim {

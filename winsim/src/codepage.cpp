@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <array>
+#include <cstring>
 #include <map>
 
 #include "internal.h"
@@ -31,6 +32,11 @@ const LocaleCodePages *FindLocale(LCID locale) {
   return nullptr;
 }
 }  // namespace
+
+UINT AnsiCodePageOfKnown(LCID locale) {
+  const LocaleCodePages *l = FindLocale(locale);
+  return l ? l->ansi : 0;
+}
 
 // A locale that is not known converts with the user's default locale.
 UINT CodePageOf(LCID locale, UINT format) {
@@ -78,7 +84,13 @@ std::u16string BytesToUnicode(const BYTE *bytes, SIZE_T size, UINT codepage) {
   return units;
 }
 
-std::vector<BYTE> UnicodeToBytes(const std::u16string &units, UINT codepage) {
+bool IsModelledCodePage(UINT codepage) {
+  for (const auto &l : kLocales)
+    if (l.ansi == codepage || l.oem == codepage) return true;
+  return false;
+}
+
+std::vector<BYTE> UnicodeToBytes(const std::u16string &units, UINT codepage, bool *useddefault) {
   const ByteTable &table = TableOf(codepage);
   std::map<char16_t, BYTE> reverse;
   for (int b = 255; b >= 0; --b) reverse[table[b]] = static_cast<BYTE>(b);
@@ -86,8 +98,41 @@ std::vector<BYTE> UnicodeToBytes(const std::u16string &units, UINT codepage) {
   for (size_t i = 0; i < units.size(); ++i) {
     auto found = reverse.find(units[i]);
     bytes[i] = found != reverse.end() ? found->second : '?';
+    if (found == reverse.end() && useddefault) *useddefault = true;
   }
   return bytes;
 }
 
 }  // namespace winsim::detail
+
+using namespace winsim::detail;
+
+// Single-byte code pages only, without best fit, flags or a default character
+// of the caller's own (see winsim/README.md). A count of -1 takes the text
+// up to and with its zero unit; size 0 asks for the length.
+int WINAPI WideCharToMultiByte(UINT codepage, DWORD flags, const WCHAR *units, int count,
+                               LPSTR bytes, int size, LPCSTR defaultchar, LPBOOL useddefault) {
+  std::string call = "WideCharToMultiByte(" + std::to_string(codepage) + ", " +
+                     std::to_string(count) + ", " + std::to_string(size) + ") = ";
+  if (flags || defaultchar) Violation(call + "flags and a default character are not modelled");
+  if (units && count == -1) {
+    count = 0;
+    while (units[count++]) {
+    }
+  }
+  int result = 0;
+  if (!IsModelledCodePage(codepage) || !units || count <= 0 || size < 0 || (size && !bytes)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+  } else if (size && size < count) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+  } else {
+    bool used = false;
+    std::vector<BYTE> converted =
+        UnicodeToBytes(std::u16string(units, units + count), codepage, &used);
+    if (size) std::memcpy(bytes, converted.data(), converted.size());
+    if (useddefault) *useddefault = used;
+    result = count;
+  }
+  Record(call + std::to_string(result));
+  return result;
+}

@@ -70,9 +70,14 @@ std::string IconNameOf(HICON icon);
 constexpr UINT kAnsiCodePage = 1251;
 // The code page of text in `format` (CF_TEXT or CF_OEMTEXT) for a locale.
 UINT CodePageOf(LCID locale, UINT format);
+// The ANSI code page of a locale winsim knows; 0 for any other.
+UINT AnsiCodePageOfKnown(LCID locale);
+// 437, 850, 866, 1251 and 1252: the code pages that convert as the system's.
+bool IsModelledCodePage(UINT codepage);
 std::u16string BytesToUnicode(const BYTE *bytes, SIZE_T size, UINT codepage);
-// A character the code page lacks becomes '?'.
-std::vector<BYTE> UnicodeToBytes(const std::u16string &units, UINT codepage);
+// A character the code page lacks becomes '?', and sets `*useddefault`.
+std::vector<BYTE> UnicodeToBytes(const std::u16string &units, UINT codepage,
+                                 bool *useddefault = nullptr);
 std::string MenuName(HMENU menu);
 
 }  // namespace winsim::detail

@@ -17,6 +17,24 @@ const std::map<LCID, std::string> kLanguageNames = {
     {0x0419, "Русский"},    {0x0414, "Норвежский (букмол)"}, {0x0409, "Английский (США)"},
     {0x0422, "Украинский"}, {0x0407, "Немецкий (Германия)"},
 };
+
+// LOCALE_IDEFAULTANSICODEPAGE with LOCALE_RETURN_NUMBER: the DWORD in the
+// first four bytes of an "A" caller's buffer. A locale winsim does not know
+// fails, as one the system does not know does.
+int AnsiCodePageNumber(LCID locale, LPSTR data, int size) {
+  DWORD codepage = AnsiCodePageOfKnown(locale);
+  int needed = static_cast<int>(sizeof codepage);
+  if (!codepage || size < 0 || (size && !data)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  if (size && size < needed) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  if (size) std::memcpy(data, &codepage, sizeof codepage);
+  return needed;
+}
 }  // namespace
 void ResetLocale() {
   userlocale = 0x0419;
@@ -32,15 +50,18 @@ LCID WINAPI GetUserDefaultLCID(void) { return userlocale; }
 UINT WINAPI GetACP(void) { return kAnsiCodePage; }
 
 // Only LOCALE_SLANGUAGE is modelled, converted with the language's own ANSI
-// code page unless LOCALE_USE_CP_ACP asks for the system's. The answer counts
-// the terminating zero; size 0 asks for the length.
+// code page unless LOCALE_USE_CP_ACP asks for the system's (the answer counts
+// the terminating zero; size 0 asks for the length), and the ANSI code page
+// as a number.
 int WINAPI GetLocaleInfoA(LCID locale, DWORD type, LPSTR data, int size) {
   std::string call =
       "GetLocaleInfoA(" + Hex(locale) + ", " + Hex(type) + ", " + std::to_string(size) + ") = ";
   auto found = languagenames.find(locale);
   int result = 0;
-  if ((type & ~LOCALE_USE_CP_ACP) != LOCALE_SLANGUAGE || found == languagenames.end() || size < 0 ||
-      (size && !data)) {
+  if (type == (LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER)) {
+    result = AnsiCodePageNumber(locale, data, size);
+  } else if ((type & ~LOCALE_USE_CP_ACP) != LOCALE_SLANGUAGE || found == languagenames.end() ||
+             size < 0 || (size && !data)) {
     SetLastError(ERROR_INVALID_PARAMETER);
   } else {
     const std::string &name = found->second;

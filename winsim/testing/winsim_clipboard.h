@@ -20,6 +20,9 @@
 //   anything after it included, so a derived block's size follows the
 //   source's: one unit per byte, one byte per unit (an odd last byte of
 //   Unicode text is dropped).
+// - EnumClipboardFormats lists the formats in the order they were stored,
+//   then what the system added on closing: CF_LOCALE, then the derived text
+//   formats, each after the one it is made from.
 // - RegisterClipboardFormatA gives one number from 0xC000 up per name,
 //   whatever its case; the names outlive Reset, as the system's atom table
 //   outlives a program. GetUpdatedClipboardFormats lists every available

@@ -18,6 +18,8 @@ SIZE_T WINAPI GlobalSize(HGLOBAL mem);
 #define LOCALE_SLANGUAGE 0x00000002
 #define LOCALE_SENGLANGUAGE 0x00001001
 #define LOCALE_USE_CP_ACP 0x40000000
+#define LOCALE_IDEFAULTANSICODEPAGE 0x00001004
+#define LOCALE_RETURN_NUMBER 0x20000000
 #define LANG_RUSSIAN 0x19
 #define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
 #define MAKELCID(lgid, srtid) ((DWORD)((((DWORD)((WORD)(srtid))) << 16) | ((DWORD)((WORD)(lgid)))))
@@ -26,6 +28,8 @@ SIZE_T WINAPI GlobalSize(HGLOBAL mem);
 LCID WINAPI GetUserDefaultLCID(void);
 UINT WINAPI GetACP(void);
 int WINAPI GetLocaleInfoA(LCID locale, DWORD type, LPSTR data, int size);
+int WINAPI WideCharToMultiByte(UINT codepage, DWORD flags, const WCHAR *units, int count,
+                               LPSTR bytes, int size, LPCSTR defaultchar, LPBOOL useddefault);
 
 LPSTR WINAPI GetCommandLineA(void);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
