@@ -200,6 +200,14 @@ UINT AnsiCodePage(LCID locale) {
   return page;
 }
 
+// The code page the system made the copy's single-byte text in: that of its
+// locale (the user's when it has none), the system's own for a locale that
+// has none (a Unicode-only one gives 0, CP_ACP) or cannot be told.
+UINT CopyCodePage(LCID copied) {
+  UINT page = AnsiCodePage(copied ? copied : GetUserDefaultLCID());
+  return page ? page : GetACP();
+}
+
 // Whether the source wrote Unicode text, so that the single-byte text is the
 // system's conversion of it: the system lists a format it derives after the
 // one it derives it from.
@@ -258,9 +266,8 @@ HGLOBAL TakeSingleByteText(LCID locale) {
   if (page && SourceWroteUnicode()) {
     LCID copied;
     if (!LocaleAtCopy(&copied)) return NULL;
-    UINT systempage = AnsiCodePage(copied ? copied : GetUserDefaultLCID());
-    if (systempage && systempage != page && !ConvertUnicodeText(page, systempage, &text))
-      return NULL;
+    UINT systempage = CopyCodePage(copied);
+    if (systempage != page && !ConvertUnicodeText(page, systempage, &text)) return NULL;
   }
   return text ? text : CopyClipboardText(CF_TEXT);
 }

@@ -283,6 +283,7 @@ struct LayoutCase {
   LCID attached;      // usercodepage in mode 4, the layout at paste in mode 3
   Bytes text;
   LCID locale;
+  UINT systemcodepage = 1251;  // GetACP's answer
 };
 
 TEST_F(ClipboardTest, UnicodeCopyUnderAnotherLayoutKeepsWhatTheAttachedCodePageHolds) {
@@ -304,9 +305,13 @@ TEST_F(ClipboardTest, UnicodeCopyUnderAnotherLayoutKeepsWhatTheAttachedCodePageH
       // ... the copy's own locale, and one whose code page cannot be told.
       {"mode 2", CodePageAtCopy, russian, 0x0409, 0, Ansi("??????, world"), 0x0409},
       {"unknown locale", CodePageUser, russian, 0x0409, 0x1234, Ansi("??????, world"), 0x1234},
+      // A Unicode-only layout's locale has no code page: the system used its own.
+      {"Russian under Armenian, system code page 1252", CodePageUser, russian, 0x042B, 0x0419,
+       Ansi("Привет, world"), 0x0419, 1252},
   };
   for (const LayoutCase &c : cases) {
     Again();
+    winsim::SetAnsiCodePage(c.systemcodepage);
     winsim::SetKeyboardLayout(0x2000, reinterpret_cast<HKL>(std::uintptr_t(c.copylanguage)));
     winsim::CopyToClipboard(c.copy);
     ConvertIn(c.mode, [&] {

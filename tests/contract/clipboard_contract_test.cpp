@@ -246,6 +246,11 @@ TEST_F(ClipboardContract, UnicodeTextReadsAsSingleByteThroughTheCodePageOfItsLoc
   Copy(CF_UNICODETEXT, Units({0x041F, 0x0440, 0x0438, 0}), CF_LOCALE, Lcid(0x0419));
   EXPECT_EQ(Read(CF_TEXT), (Bytes{0xCF, 0xF0, 0xE8, 0}));
   EXPECT_EQ(Read(CF_OEMTEXT), (Bytes{0x8F, 0xE0, 0xA8, 0}));
+
+  // A Unicode-only locale (Armenian) has no code page: the system's own
+  // converts, which has no Cyrillic where it is not 1251.
+  Copy(CF_UNICODETEXT, Units({0x041F, 'a', 0}), CF_LOCALE, Lcid(0x042B));
+  EXPECT_EQ(Read(CF_TEXT), (Bytes{GetACP() == 1251 ? BYTE(0xCF) : BYTE('?'), 'a', 0}));
 }
 
 // Listed in the order stored, what the system derives after what it derives

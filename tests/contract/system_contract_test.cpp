@@ -276,6 +276,10 @@ TEST_F(SystemContract, LocaleGivesItsCodePageAndConversionReportsTheDefaultChara
   EXPECT_GT(GetLocaleInfoA(0x0419, type, reinterpret_cast<LPSTR>(&russian), sizeof russian), 0);
   EXPECT_EQ(english, 1252u);
   EXPECT_EQ(russian, 1251u);
+  // A Unicode-only locale (Armenian) has none: 0, which is CP_ACP.
+  DWORD armenian = 1252;
+  EXPECT_GT(GetLocaleInfoA(0x042B, type, reinterpret_cast<LPSTR>(&armenian), sizeof armenian), 0);
+  EXPECT_EQ(armenian, 0u);
 
   const WCHAR text[] = {0x041F, 0x20AC};  // "П€"
   BOOL lost = FALSE;

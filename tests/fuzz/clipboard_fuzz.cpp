@@ -135,7 +135,8 @@ Bytes ExpectedSingleByteText(const Offer &offer, LCID attached) {
   Bytes text(offer.text.begin(), std::find(offer.text.begin(), offer.text.end(), 0));
   UINT page = attached && codepage != CodePageAtCopy ? AnsiCodePage(attached) : 0;
   UINT systempage = AnsiCodePage(offer.copied);
-  if (!offer.wroteunicode || !page || !systempage || page == systempage) return text;
+  if (!systempage) systempage = GetACP();  // the copy's locale has none of its own
+  if (!offer.wroteunicode || !page || page == systempage) return text;
   std::vector<WCHAR> units(offer.unicode.size() / 2);
   std::memcpy(units.data(), offer.unicode.data(), units.size() * 2);
   int count = static_cast<int>(std::find(units.begin(), units.end(), 0) - units.begin());

@@ -10,6 +10,7 @@
 
 namespace winsim::detail {
 namespace {
+// A code page of 0 is the system's own: a Unicode-only locale has none.
 struct LocaleCodePages {
   LANGID language;
   UINT ansi;
@@ -24,6 +25,7 @@ constexpr LocaleCodePages kLocales[] = {
     {0x0419, 1251, 866},  // Russian
     {0x0422, 1251, 866},  // Ukrainian
     {0x0423, 1251, 866},  // Belarusian
+    {0x042B, 0, 0},       // Armenian, Unicode only
 };
 
 const LocaleCodePages *FindLocale(LCID locale) {
@@ -33,17 +35,21 @@ const LocaleCodePages *FindLocale(LCID locale) {
 }
 }  // namespace
 
-UINT AnsiCodePageOfKnown(LCID locale) {
+bool KnownAnsiCodePage(LCID locale, UINT *codepage) {
   const LocaleCodePages *l = FindLocale(locale);
-  return l ? l->ansi : 0;
+  if (l) *codepage = l->ansi;
+  return l != nullptr;
 }
 
-// A locale that is not known converts with the user's default locale.
+// A locale that is not known converts with the user's default locale, one
+// without a code page of its own with the system's.
 UINT CodePageOf(LCID locale, UINT format) {
   const LocaleCodePages *l = FindLocale(locale);
   if (!l) l = FindLocale(GetUserDefaultLCID());
-  if (!l) return format == CF_OEMTEXT ? 437 : 1252;
-  return format == CF_OEMTEXT ? l->oem : l->ansi;
+  UINT page = l ? (format == CF_OEMTEXT ? l->oem : l->ansi) : 0;
+  if (page) return page;
+  UINT ansi = GetACP();
+  return format != CF_OEMTEXT ? ansi : ansi == 1251 ? 866 : 437;
 }
 
 namespace {

@@ -65,13 +65,15 @@ void ResetFonts();
 
 std::string IconNameOf(HICON icon);
 
-// Code pages (codepage.cpp). The system's ANSI code page is that of a Russian
-// Windows; a locale's own one is given by CodePageOf.
-constexpr UINT kAnsiCodePage = 1251;
+// Code pages (codepage.cpp). The system's ANSI code page (GetACP) is that of
+// a Russian Windows unless a test sets another; a locale's own one is given
+// by CodePageOf. winsim's own texts are compiled in code page 1251.
+constexpr UINT kSourceCodePage = 1251;
 // The code page of text in `format` (CF_TEXT or CF_OEMTEXT) for a locale.
 UINT CodePageOf(LCID locale, UINT format);
-// The ANSI code page of a locale winsim knows; 0 for any other.
-UINT AnsiCodePageOfKnown(LCID locale);
+// False for a locale winsim does not know; `*codepage` is 0 for one that has
+// no ANSI code page of its own (Unicode only).
+bool KnownAnsiCodePage(LCID locale, UINT *codepage);
 // 437, 850, 866, 1251 and 1252: the code pages that convert as the system's.
 bool IsModelledCodePage(UINT codepage);
 std::u16string BytesToUnicode(const BYTE *bytes, SIZE_T size, UINT codepage);

@@ -10,6 +10,7 @@
 namespace winsim::detail {
 namespace {
 LCID userlocale = 0x0419;
+UINT ansicodepage = 1251;
 std::map<LCID, std::string> languagenames;
 
 // As a system with a Russian user interface names them, in the ANSI code page.
@@ -19,12 +20,15 @@ const std::map<LCID, std::string> kLanguageNames = {
 };
 
 // LOCALE_IDEFAULTANSICODEPAGE with LOCALE_RETURN_NUMBER: the DWORD in the
-// first four bytes of an "A" caller's buffer. A locale winsim does not know
-// fails, as one the system does not know does.
+// first four bytes of an "A" caller's buffer, 0 (CP_ACP) for a Unicode-only
+// locale. A locale winsim does not know fails, as one the system does not
+// know does.
 int AnsiCodePageNumber(LCID locale, LPSTR data, int size) {
-  DWORD codepage = AnsiCodePageOfKnown(locale);
+  UINT known = 0;
+  bool found = KnownAnsiCodePage(locale, &known);
+  DWORD codepage = known;
   int needed = static_cast<int>(sizeof codepage);
-  if (!codepage || size < 0 || (size && !data)) {
+  if (!found || size < 0 || (size && !data)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -38,6 +42,7 @@ int AnsiCodePageNumber(LCID locale, LPSTR data, int size) {
 }  // namespace
 void ResetLocale() {
   userlocale = 0x0419;
+  ansicodepage = 1251;
   languagenames = kLanguageNames;
 }
 }  // namespace winsim::detail
@@ -47,7 +52,7 @@ using namespace winsim;
 
 LCID WINAPI GetUserDefaultLCID(void) { return userlocale; }
 
-UINT WINAPI GetACP(void) { return kAnsiCodePage; }
+UINT WINAPI GetACP(void) { return ansicodepage; }
 
 // Only LOCALE_SLANGUAGE is modelled, converted with the language's own ANSI
 // code page unless LOCALE_USE_CP_ACP asks for the system's (the answer counts
@@ -65,9 +70,9 @@ int WINAPI GetLocaleInfoA(LCID locale, DWORD type, LPSTR data, int size) {
     SetLastError(ERROR_INVALID_PARAMETER);
   } else {
     const std::string &name = found->second;
-    UINT codepage = type & LOCALE_USE_CP_ACP ? kAnsiCodePage : CodePageOf(locale, CF_TEXT);
+    UINT codepage = type & LOCALE_USE_CP_ACP ? ansicodepage : CodePageOf(locale, CF_TEXT);
     std::vector<BYTE> text = UnicodeToBytes(
-        BytesToUnicode(reinterpret_cast<const BYTE *>(name.data()), name.size(), kAnsiCodePage),
+        BytesToUnicode(reinterpret_cast<const BYTE *>(name.data()), name.size(), kSourceCodePage),
         codepage);
     text.push_back(0);
     result = static_cast<int>(text.size());
@@ -84,6 +89,8 @@ int WINAPI GetLocaleInfoA(LCID locale, DWORD type, LPSTR data, int size) {
 
 namespace winsim {
 void SetUserDefaultLCID(LCID locale) { userlocale = locale; }
+
+void SetAnsiCodePage(UINT codepage) { ansicodepage = codepage; }
 
 void SetLanguageName(LCID locale, const std::string &name) {
   if (name.empty())

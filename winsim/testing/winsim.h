@@ -33,6 +33,9 @@ void SetCursor(int x, int y);
 void SetIconResources(const std::vector<std::string> &names);
 // GetUserDefaultLCID's answer (default 0x0419, Russian).
 void SetUserDefaultLCID(LCID locale);
+// GetACP's answer (default 1251, a Russian Windows's), the code page of a
+// Unicode-only locale's single-byte text.
+void SetAnsiCodePage(UINT codepage);
 // The next call of `function` (by its Win32 name) fails with `error`.
 void FailNext(const std::string &function, DWORD error = ERROR_NOT_ENOUGH_MEMORY);
 
