@@ -18,6 +18,10 @@ bool HasQuitSwitch();
 // False when the class or the window cannot be created.
 bool CreateMainWindow();
 
+// Gives the main window the settings page's size at this DPI. Centred again
+// only when its size changes, so a page the user moved stays where it was put.
+void FitMainWindowToDpi(int dpi);
+
 // The settings page exists exactly while the main window is visible.
 bool SettingsPageOpen();
 

@@ -44,6 +44,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     SecondStart();
     return 0;
   }
+  // Before the first window: Windows then has the page laid out for the
+  // system's DPI instead of stretching a 96-DPI bitmap of it.
+  SetProcessDPIAware();
   if (!CreateMainWindow()) return 0;
   AddTrayIcon(mainwindow, mainicon);
   CreateTrayMenu();

@@ -14,6 +14,14 @@ const int MainWindowHeight = 320;
 // No WS_ bits of a top-level window: the system adds a caption and a fixed
 // border, and there is no system menu, so no close box.
 const DWORD MainWindowStyle = 2;
+const int BaseDpi = 96;
+
+// Signed division truncating toward zero: a screen narrower than the window
+// gives a negative position, which the system accepts as it is.
+POINT CentredOnScreen(int width, int height) {
+  return {(GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+          (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
+}
 }  // namespace
 
 bool CreateMainWindow() {
@@ -29,17 +37,26 @@ bool CreateMainWindow() {
   wc.lpszClassName = MainClassName;
   if (!RegisterClassA(&wc)) return false;
 
-  // Signed division truncating toward zero: a screen narrower than the window
-  // gives a negative position, which the system accepts as it is.
-  int x = (GetSystemMetrics(SM_CXSCREEN) - MainWindowWidth) / 2;
-  int y = (GetSystemMetrics(SM_CYSCREEN) - MainWindowHeight) / 2;
-  mainwindow = CreateWindowExA(WS_EX_TOOLWINDOW, MainClassName, MainWindowTitle, MainWindowStyle, x,
-                               y, MainWindowWidth, MainWindowHeight, NULL, NULL, instance, NULL);
+  POINT at = CentredOnScreen(MainWindowWidth, MainWindowHeight);
+  mainwindow =
+      CreateWindowExA(WS_EX_TOOLWINDOW, MainClassName, MainWindowTitle, MainWindowStyle, at.x, at.y,
+                      MainWindowWidth, MainWindowHeight, NULL, NULL, instance, NULL);
   if (!mainwindow) return false;
 
-  SetWindowPos(mainwindow, HWND_TOPMOST, x, y, MainWindowWidth, MainWindowHeight,
+  SetWindowPos(mainwindow, HWND_TOPMOST, at.x, at.y, MainWindowWidth, MainWindowHeight,
                SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
   UpdateWindow(mainwindow);
   ShowWindow(mainwindow, SW_HIDE);
   return true;
+}
+
+void FitMainWindowToDpi(int dpi) {
+  int width = MulDiv(MainWindowWidth, dpi, BaseDpi);
+  int height = MulDiv(MainWindowHeight, dpi, BaseDpi);
+  RECT now;
+  if (GetWindowRect(mainwindow, &now) && now.right - now.left == width &&
+      now.bottom - now.top == height)
+    return;
+  POINT at = CentredOnScreen(width, height);
+  SetWindowPos(mainwindow, NULL, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }

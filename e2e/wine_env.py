@@ -25,10 +25,11 @@ import time
 SCREEN = "1024x768x24"
 LOCALE = "ru_RU.UTF-8"  # Wine takes the ANSI code page 1251 from it
 # Wine's own bitmap MS Sans Serif for code page 1251, from Debian's fonts-wine:
-# the file that a prefix's Fonts key names for that face. This Wine looks for
-# its own fonts in a folder that does not exist, and without the file it draws
-# the settings page in a wider face that cuts off the captions.
-PAGE_FONT = "/usr/share/wine/fonts/sserifer.fon"
+# the files that a prefix's Fonts key names for that face, the first at 96
+# DPI, the second (large fonts) at 144 DPI. This Wine looks for its own fonts
+# in a folder that does not exist, and without the file it draws the settings
+# page in a wider face that cuts off the captions.
+PAGE_FONTS = ["/usr/share/wine/fonts/sserifer.fon", "/usr/share/wine/fonts/sseriffr.fon"]
 
 
 def paths(build):
@@ -113,14 +114,15 @@ def run(command, env, log, timeout):
 
 
 def install_fonts(prefix):
-    """Puts the page font where the prefix's Fonts key expects it, in
-    C:\\windows\\Fonts, replacing an older copy; Wine reads it at each start."""
-    if not os.path.isfile(PAGE_FONT):
-        sys.exit(f"wine_env: {PAGE_FONT} is missing (Debian's fonts-wine; tools/setup.sh installs it)")
-    target = os.path.join(prefix, "drive_c", "windows", "Fonts", os.path.basename(PAGE_FONT))
-    if not os.path.isfile(target) or not filecmp.cmp(PAGE_FONT, target, shallow=False):
-        os.makedirs(os.path.dirname(target), exist_ok=True)
-        shutil.copyfile(PAGE_FONT, target)
+    """Puts the page fonts where the prefix's Fonts key expects them, in
+    C:\\windows\\Fonts, replacing older copies; Wine reads them at each start."""
+    for font in PAGE_FONTS:
+        if not os.path.isfile(font):
+            sys.exit(f"wine_env: {font} is missing (Debian's fonts-wine; tools/setup.sh installs it)")
+        target = os.path.join(prefix, "drive_c", "windows", "Fonts", os.path.basename(font))
+        if not os.path.isfile(target) or not filecmp.cmp(font, target, shallow=False):
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            shutil.copyfile(font, target)
 
 
 def keep_session(helpers, env, log):
@@ -168,6 +170,9 @@ def setup(build, helpers=None, locale=LOCALE):
     # Start the prefix's own processes (services, the desktop with its tray)
     # from here, with the log as their output.
     run(["wineboot"], env, log, 120)
+    # 100 %, whatever a scenario that was stopped half-way left behind.
+    run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+         "/d", "96", "/f"], env, log, 60)
     keep_session(helpers or os.path.join(build, "e2e-helpers"), env, log)
     write_state(p["state"], values)
     print(f"wine_env: display {display}, prefix {p['prefix']}, "

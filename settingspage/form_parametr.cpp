@@ -41,8 +41,8 @@ struct ControlLayout {
   const char *text;
 };
 
-// In the order of creation; positions relative to the parent (a group box's
-// whole rectangle).
+// In the order of creation; pixels at 96 DPI, positions relative to the
+// parent (a group box's whole rectangle).
 const ControlLayout controls[] = {
     {&activecheck, ButtonClass, CheckBoxStyle, &mainwindow, 320, 13, 305, 20,
      "Активировать горячие клавиши при загрузке"},
@@ -119,6 +119,9 @@ const HotkeySetting hotkeysettings[] = {{&activekeyhotkey, &activekey, &activeke
                                         {&keycphotkey, &keycp, &keycpmods},
                                         {&keycchotkey, &keycc, &keyccmods}};
 
+const int BaseDpi = 96;
+const int PageFontHeight = -11;
+
 const int MaxLayouts = 16;
 const int LayoutBufferSize = 64;
 const int LanguageNameSize = 256;
@@ -143,17 +146,30 @@ void RegisterHotkeyClass() {
   reinterpret_cast<InitCommonControlsExProc>(reinterpret_cast<void (*)()>(proc))(&init);
 }
 
-void CreatePageFont() {
-  pagefont =
-      CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif");
+// The system DPI, which the page is laid out for, as the program is DPI-aware;
+// one that cannot be read, or one below 96, counts as 96.
+int ScreenDpi() {
+  HDC screen = GetDC(NULL);
+  if (!screen) return BaseDpi;
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(NULL, screen);
+  return dpi > BaseDpi ? dpi : BaseDpi;
 }
 
-void CreateControls() {
+int Scaled(int pixels, int dpi) { return MulDiv(pixels, dpi, BaseDpi); }
+
+void CreatePageFont(int dpi) {
+  pagefont = CreateFontA(Scaled(PageFontHeight, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                         DEFAULT_PITCH, "MS Sans Serif");
+}
+
+void CreateControls(int dpi) {
   HINSTANCE instance = GetModuleHandleA(NULL);
   for (const ControlLayout &c : controls)
-    *c.handle = CreateWindowExA(0, c.classname, c.text, c.style, c.x, c.y, c.width, c.height,
-                                *c.parent, NULL, instance, NULL);
+    *c.handle = CreateWindowExA(0, c.classname, c.text, c.style, Scaled(c.x, dpi), Scaled(c.y, dpi),
+                                Scaled(c.width, dpi), Scaled(c.height, dpi), *c.parent, NULL,
+                                instance, NULL);
 }
 
 void SetPageFont() {
@@ -246,9 +262,11 @@ void ReadHotkeys() {
 }  // namespace
 
 void BuildSettingsPage() {
+  int dpi = ScreenDpi();
+  FitMainWindowToDpi(dpi);
   RegisterHotkeyClass();
-  CreateControls();
-  CreatePageFont();
+  CreateControls(dpi);
+  CreatePageFont(dpi);
   SetPageFont();
   ShowFlagsAndModes();
   ShowHotkeys();

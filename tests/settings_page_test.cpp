@@ -148,35 +148,54 @@ class SettingsPageTest : public ProgramTest {
 
 // --- what the page looks like -------------------------------------------------
 
-TEST_F(SettingsPageTest, BuildsTheTwentyTwoControlsOfTheTableWithOneFont) {
-  OpenSettings();
-  WhileRunning([] {
-    auto page = Page();
-    ASSERT_EQ(page.size(), size_t(ControlCount));
-    HFONT font = winsim::Control(page[0]).font;
-    for (int i = 0; i < ControlCount; ++i) {
-      SCOPED_TRACE(i);
-      auto w = winsim::Window(page[i]);
-      const Expected &e = kLayout[i];
-      EXPECT_EQ(w.classname, e.classname);
-      EXPECT_EQ(w.style, e.style);
-      EXPECT_EQ(w.exstyle, 0u);
-      EXPECT_EQ(w.parent, e.parent == kMain ? Main() : page[e.parent]);
-      EXPECT_EQ((std::vector<int>{w.x, w.y, w.width, w.height}),
-                (std::vector<int>{e.x, e.y, e.width, e.height}));
-      EXPECT_EQ(w.title, e.text);
-      EXPECT_TRUE(w.visible);
-      EXPECT_EQ(winsim::Control(page[i]).font, font);
-    }
-    auto f = winsim::Font(font);
-    EXPECT_EQ(f.height, -11);
-    EXPECT_EQ(f.weight, FW_NORMAL);
-    EXPECT_EQ(f.charset, DWORD(DEFAULT_CHARSET));
-    EXPECT_EQ(f.italic + f.underline + f.strikeout, 0u);
-    EXPECT_EQ(f.face, "MS Sans Serif");
-    EXPECT_TRUE(winsim::Window(Main()).visible);
-  });
-  Run();
+// Every number of the table, and the window's size, at the system's DPI: a
+// DPI that cannot be read, or one below 96, counts as 96. On a 1024 x 768
+// screen the window is centred for its new size.
+TEST_F(SettingsPageTest, BuildsTheTwentyTwoControlsOfTheTableWithOneFontAtTheSystemsDpi) {
+  const struct {
+    int screen, page;
+    bool unreadable;
+  } dpis[] = {{96, 96, false},   {120, 120, false}, {144, 144, false},
+              {192, 192, false}, {72, 96, false},   {144, 96, true}};
+  for (const auto &d : dpis) {
+    SCOPED_TRACE(d.screen);
+    winsim::Reset();
+    winsim::SetScreenDpi(d.screen);
+    if (d.unreadable) winsim::FailNext("GetDC");
+    OpenSettings();
+    const int dpi = d.page;
+    auto at = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
+    WhileRunning([&] {
+      auto page = Page();
+      ASSERT_EQ(page.size(), size_t(ControlCount));
+      HFONT font = winsim::Control(page[0]).font;
+      for (int i = 0; i < ControlCount; ++i) {
+        SCOPED_TRACE(i);
+        auto w = winsim::Window(page[i]);
+        const Expected &e = kLayout[i];
+        EXPECT_EQ(w.classname, e.classname);
+        EXPECT_EQ(w.style, e.style);
+        EXPECT_EQ(w.exstyle, 0u);
+        EXPECT_EQ(w.parent, e.parent == kMain ? Main() : page[e.parent]);
+        EXPECT_EQ((std::vector<int>{w.x, w.y, w.width, w.height}),
+                  (std::vector<int>{at(e.x), at(e.y), at(e.width), at(e.height)}));
+        EXPECT_EQ(w.title, e.text);
+        EXPECT_TRUE(w.visible);
+        EXPECT_EQ(winsim::Control(page[i]).font, font);
+      }
+      auto f = winsim::Font(font);
+      EXPECT_EQ(f.height, at(-11));
+      EXPECT_EQ(f.weight, FW_NORMAL);
+      EXPECT_EQ(f.charset, DWORD(DEFAULT_CHARSET));
+      EXPECT_EQ(f.italic + f.underline + f.strikeout, 0u);
+      EXPECT_EQ(f.face, "MS Sans Serif");
+      auto main = winsim::Window(Main());
+      EXPECT_TRUE(main.visible);
+      EXPECT_EQ((std::vector<int>{main.x, main.y, main.width, main.height}),
+                (std::vector<int>{(1024 - at(636)) / 2, (768 - at(320)) / 2, at(636), at(320)}));
+    });
+    Run();
+  }
   EXPECT_TRUE(
       InOrder(winsim::Timeline(),
               {"dispatch WM_COMMAND(Tamsel, 0x2, 0x0)", "send CB_SETCURSEL(combobox, 0x0, 0x0)",

@@ -81,7 +81,7 @@ TEST_F(StartupTest, StartsInTheOrderTrayMenuSettingsToggleActivationKey) {
   Run();
   EXPECT_TRUE(InOrder(
       winsim::Timeline(),
-      {"FindWindowA(\"Tamsel\", NULL) = NULL", kCreated, kTrayIconAdded,
+      {"FindWindowA(\"Tamsel\", NULL) = NULL", "SetProcessDPIAware() = 1", kCreated, kTrayIconAdded,
        "CreatePopupMenu() = menu1", "send WM_HOTKEY(Tamsel, 0x9, 0x0)",
        "RegisterHotKey(Tamsel, 7, 0x1, 0x2d) = 1", "PostQuitMessage(0)",
        "UnregisterHotKey(Tamsel, 8) = 0", "UnregisterHotKey(Tamsel, 7) = 1",

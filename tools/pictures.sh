@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the README's pictures in docs/ from the screenshots of the end-to-end
-# scenarios, which it builds and runs first: the settings page, the tray menu
-# and the two tray icons, enlarged four times pixel for pixel. The PNGs carry
+# scenarios, which it builds and runs first: the settings page at 100 % and
+# at 150 % display scale, the tray menu and the two tray icons, enlarged four times pixel for pixel. The PNGs carry
 # no metadata, so a picture changes only when what it shows does.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,6 +22,7 @@ picture() {
 }
 mkdir -p docs
 picture settings_page_ok_stores_and_applies settings-page
+picture settings_page_ok_stores_and_applies settings-page-150
 picture settings_page_ok_stores_and_applies tray-menu
 picture start_shows_tray_icon tray-active 400
 picture start_inactive_shows_grey_icon tray-inactive 400

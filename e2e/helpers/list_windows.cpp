@@ -1,6 +1,7 @@
 // Lists the top-level windows, optionally only those of one class, one line
 // each, tab-separated: handle, class, visible, style, extended style, left,
 // top, right, bottom, process id, title (bytes as the system gives them).
+// DPI-aware, so that the rectangles are physical pixels, as find_control's.
 //   list_windows.exe [CLASS]
 #include <windows.h>
 
@@ -30,6 +31,7 @@ BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
 }  // namespace
 
 int main(int argc, char **argv) {
+  SetProcessDPIAware();
   wanted = argc > 1 ? argv[1] : NULL;
   EnumWindows(PrintWindow, 0);
   fflush(stdout);

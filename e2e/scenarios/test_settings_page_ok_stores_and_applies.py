@@ -7,15 +7,18 @@ once:
   and unchecks mode 5;
 - OK hides the window and removes the controls, the registry holds
   hookkey 1, and Tamsel holds Alt+V and Alt+Ins instead of its own paste
-  hotkey (Alt+Insert stays: it is mode 1's too)."""
+  hotkey (Alt+Insert stays: it is mode 1's too).
+The page is laid out exactly as specified at 100 % (96 DPI); on a display
+scaled to 150 % (144 DPI), Tamsel started again lays it out one and a half
+times as large, window and controls, so that every caption fits."""
 import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import harness  # noqa: E402
 from harness import START_DEADLINE, check, wait_for  # noqa: E402
-from settings_page import (TITLE, choose_settings, click, control, open_tray_menu,  # noqa: E402
-                           wait_closed, wait_for_page)
+from settings_page import (TITLE, check_layout, choose_settings, click, control,  # noqa: E402
+                           open_settings, open_tray_menu, wait_closed, wait_for_page)
 
 ALT_V = "0x1:0x56"
 ALT_INS = "0x1:0x2d"
@@ -49,6 +52,7 @@ def run(env):
     check(window.title == TITLE, f"the page's title is {window.title!r}")
     page = wait_for_page(env)
     check(all(c.visible for c in page), "a control is hidden")
+    check_layout(window, page, 96)
     checked = sorted(c.text for c in page if c.checked)
     check(checked == sorted(["Активировать горячие клавиши при загрузке", USER_PASTE_MODE,
                              "Активировать / деактивировать горячие клавиши",
@@ -71,6 +75,18 @@ def run(env):
     state = wait_for(lambda: (lambda h: h if all(h.values()) else None)(env.held(ALT_V, ALT_INS)),
                      START_DEADLINE, "Tamsel to hold Alt+V and Alt+Insert")
     check(state == {ALT_V: True, ALT_INS: True}, f"held after OK: {state}")
+
+    env.set_dpi(144)
+    try:
+        check(env.run_tamsel("q") == 0, "the quit request failed")
+        wait_for(lambda: not env.main_windows(), START_DEADLINE, "Tamsel to quit")
+        env.delete_settings()  # the defaults, as in the first picture
+        env.start_tamsel()
+        window = open_settings(env)
+        check_layout(window, wait_for_page(env), 144)
+        env.screenshot("settings-page-150", (window.left, window.top, window.right, window.bottom))
+    finally:
+        env.set_dpi(96)
 
 
 harness.main(run)

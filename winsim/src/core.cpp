@@ -1,5 +1,6 @@
 // The timeline, violations, failure injection, Reset, and the process-level
-// kernel32 calls (command line, module handle, last error).
+// kernel32 calls (command line, module handle, last error, MulDiv).
+#include <climits>
 #include <cstdio>
 #include <map>
 #include <vector>
@@ -99,6 +100,16 @@ using namespace winsim;
 DWORD WINAPI GetLastError(void) { return lasterror; }
 void WINAPI SetLastError(DWORD error) { lasterror = error; }
 
+// Rounded to the nearest, halves away from zero; -1 for a zero denominator
+// or a result that does not fit.
+int WINAPI MulDiv(int number, int numerator, int denominator) {
+  if (!denominator) return -1;
+  long long product = static_cast<long long>(number) * numerator, divisor = denominator;
+  if (divisor < 0) product = -product, divisor = -divisor;
+  long long result = (product >= 0 ? product + divisor / 2 : product - divisor / 2) / divisor;
+  return result > INT_MAX || result < -INT_MAX ? -1 : static_cast<int>(result);
+}
+
 LPSTR WINAPI GetCommandLineA(void) { return commandline.data(); }
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
@@ -129,7 +140,7 @@ void Reset() {
   ResetKeyboard();
   ResetRegistry();
   ResetControls();
-  ResetFonts();
+  ResetGdi();
   ResetLocale();
 }
 
@@ -140,6 +151,8 @@ void CheckProgramEnd() {
     Violation("the program ended before " + std::to_string(steps) + " script step(s) ran");
   if (ClipboardOpenByProgram()) Violation("the program ended with the clipboard open");
   if (HooksInstalled()) Violation("the program ended with a keyboard hook installed");
+  if (int dcs = ScreenDCsHeld())
+    Violation("the program ended with " + std::to_string(dcs) + " screen DC(s) not released");
   if (int keys = OpenRegistryHandles())
     Violation("the program ended with " + std::to_string(keys) + " registry key(s) open");
   if (int blocks = ProgramBlocks())

@@ -1,4 +1,5 @@
-// gdi32: fonts, counted while alive so that a font leaked per use shows up.
+// gdi32: fonts, counted while alive so that a font leaked per use shows up,
+// and the screen's DC, which tells the system DPI.
 #include <map>
 
 #include "internal.h"
@@ -12,9 +13,21 @@ struct FontRec {
   FontInfo info;
 };
 std::map<HFONT, FontRec> fonts;
+
+const HDC kScreenDC = reinterpret_cast<HDC>(0x5DC);
+int screendpi = 96;
+bool dpiaware = false;
+int screendcs = 0;  // got and not yet released
 }  // namespace
 
-void ResetFonts() { fonts.clear(); }
+void ResetGdi() {
+  fonts.clear();
+  screendpi = 96;
+  dpiaware = false;
+  screendcs = 0;
+}
+
+int ScreenDCsHeld() { return screendcs; }
 
 std::string FontName(HFONT font) {
   auto found = fonts.find(font);
@@ -65,7 +78,43 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
   return ok;
 }
 
+HDC WINAPI GetDC(HWND window) {
+  std::string call = "GetDC(" + WindowName(window) + ") = ";
+  if (window || Injected("GetDC")) {
+    Record(call + "NULL");
+    return NULL;
+  }
+  ++screendcs;
+  Record(call + "screen");
+  return kScreenDC;
+}
+
+int WINAPI ReleaseDC(HWND window, HDC dc) {
+  int released = !window && dc == kScreenDC && screendcs > 0;
+  screendcs -= released;
+  Record("ReleaseDC(" + WindowName(window) + ", " +
+         (dc == kScreenDC ? std::string("screen") : Hex(reinterpret_cast<std::uintptr_t>(dc))) +
+         ") = " + std::to_string(released));
+  return released;
+}
+
+BOOL WINAPI SetProcessDPIAware(void) {
+  dpiaware = true;
+  Record("SetProcessDPIAware() = 1");
+  return TRUE;
+}
+
+// Only the DPI: the system's to a DPI-aware program, 96 to any other, which
+// the system then stretches as a bitmap.
+int WINAPI GetDeviceCaps(HDC dc, int index) {
+  if (dc != kScreenDC || !screendcs) return 0;
+  if (index != LOGPIXELSX && index != LOGPIXELSY) return 0;
+  return dpiaware ? screendpi : 96;
+}
+
 namespace winsim {
+void SetScreenDpi(int dpi) { screendpi = dpi; }
+
 FontInfo Font(HFONT font) {
   auto found = fonts.find(font);
   return found != fonts.end() ? found->second.info : FontInfo{};

@@ -57,11 +57,13 @@ bool HooksInstalled();
 void HotkeysOnWindowDestroyed(HWND window);
 void ClipboardOnWindowDestroyed(HWND window);
 
-// Fonts (gdi.cpp) and the controls that use them (controls.cpp).
+// Fonts and the screen's DC (gdi.cpp), and the controls that use fonts
+// (controls.cpp).
 std::string FontName(HFONT font);
 bool FontAlive(HFONT font);
 bool FontUsedByLiveControl(HFONT font);
-void ResetFonts();
+void ResetGdi();
+int ScreenDCsHeld();
 
 std::string IconNameOf(HICON icon);
 

@@ -28,6 +28,9 @@ void Reset();
 // --- set-up ------------------------------------------------------------------
 void SetCommandLine(const char *commandline);
 void SetScreenSize(int width, int height);
+// The system DPI (default 96), which the screen DC gives a program that has
+// declared itself DPI-aware (SetProcessDPIAware); any other gets 96.
+void SetScreenDpi(int dpi);
 void SetCursor(int x, int y);
 // The icon resources the program's module holds (default MAINICON, MAINICON2).
 void SetIconResources(const std::vector<std::string> &names);

@@ -32,6 +32,7 @@ int WINAPI WideCharToMultiByte(UINT codepage, DWORD flags, const WCHAR *units, i
                                LPSTR bytes, int size, LPCSTR defaultchar, LPBOOL useddefault);
 
 LPSTR WINAPI GetCommandLineA(void);
+int WINAPI MulDiv(int number, int numerator, int denominator);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 
 // Only the common controls library can be loaded (see winsim/README.md).
