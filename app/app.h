@@ -18,8 +18,8 @@ bool HasQuitSwitch();
 // False when the class or the window cannot be created.
 bool CreateMainWindow();
 
-// Gives the main window the settings page's size at this DPI. Centred again
-// only when its size changes, so a page the user moved stays where it was put.
+// Gives the main window the settings page's size at this DPI, centred. Only a
+// change of DPI moves it, so a page the user moved stays where it was put.
 void FitMainWindowToDpi(int dpi);
 
 // The settings page exists exactly while the main window is visible.

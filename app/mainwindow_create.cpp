@@ -15,6 +15,7 @@ const int MainWindowHeight = 320;
 // border, and there is no system menu, so no close box.
 const DWORD MainWindowStyle = 2;
 const int BaseDpi = 96;
+int mainwindowdpi = BaseDpi;  // the DPI the window's size is for
 
 // Signed division truncating toward zero: a screen narrower than the window
 // gives a negative position, which the system accepts as it is.
@@ -51,12 +52,10 @@ bool CreateMainWindow() {
 }
 
 void FitMainWindowToDpi(int dpi) {
+  if (dpi == mainwindowdpi) return;
+  mainwindowdpi = dpi;
   int width = MulDiv(MainWindowWidth, dpi, BaseDpi);
   int height = MulDiv(MainWindowHeight, dpi, BaseDpi);
-  RECT now;
-  if (GetWindowRect(mainwindow, &now) && now.right - now.left == width &&
-      now.bottom - now.top == height)
-    return;
   POINT at = CentredOnScreen(width, height);
   SetWindowPos(mainwindow, NULL, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }

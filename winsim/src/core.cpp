@@ -1,6 +1,6 @@
 // The timeline, violations, failure injection, Reset, and the process-level
 // kernel32 calls (command line, module handle, last error, MulDiv).
-#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <vector>
@@ -100,14 +100,10 @@ using namespace winsim;
 DWORD WINAPI GetLastError(void) { return lasterror; }
 void WINAPI SetLastError(DWORD error) { lasterror = error; }
 
-// Rounded to the nearest, halves away from zero; -1 for a zero denominator
-// or a result that does not fit.
+// Rounded to the nearest, halves away from zero; -1 for a zero denominator.
 int WINAPI MulDiv(int number, int numerator, int denominator) {
   if (!denominator) return -1;
-  long long product = static_cast<long long>(number) * numerator, divisor = denominator;
-  if (divisor < 0) product = -product, divisor = -divisor;
-  long long result = (product >= 0 ? product + divisor / 2 : product - divisor / 2) / divisor;
-  return result > INT_MAX || result < -INT_MAX ? -1 : static_cast<int>(result);
+  return static_cast<int>(std::llround(static_cast<double>(number) * numerator / denominator));
 }
 
 LPSTR WINAPI GetCommandLineA(void) { return commandline.data(); }

@@ -79,22 +79,14 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
 }
 
 HDC WINAPI GetDC(HWND window) {
-  std::string call = "GetDC(" + WindowName(window) + ") = ";
-  if (window || Injected("GetDC")) {
-    Record(call + "NULL");
-    return NULL;
-  }
+  if (window || Injected("GetDC")) return NULL;
   ++screendcs;
-  Record(call + "screen");
   return kScreenDC;
 }
 
 int WINAPI ReleaseDC(HWND window, HDC dc) {
   int released = !window && dc == kScreenDC && screendcs > 0;
   screendcs -= released;
-  Record("ReleaseDC(" + WindowName(window) + ", " +
-         (dc == kScreenDC ? std::string("screen") : Hex(reinterpret_cast<std::uintptr_t>(dc))) +
-         ") = " + std::to_string(released));
   return released;
 }
 

@@ -247,17 +247,6 @@ BOOL WINAPI SetWindowPos(HWND window, HWND after, int x, int y, int cx, int cy, 
   return TRUE;
 }
 
-// The numbers given: a top-level window's are its screen rectangle.
-BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
-  WindowRec *w = FindLive(window);
-  if (!w || !rect) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  *rect = {w->x, w->y, w->x + w->width, w->y + w->height};
-  return TRUE;
-}
-
 BOOL WINAPI ShowWindow(HWND window, int cmd) {
   WindowRec *w = FindLive(window);
   if (!w) {

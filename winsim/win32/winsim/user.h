@@ -105,7 +105,6 @@ HWND WINAPI CreateWindowExA(DWORD exstyle, LPCSTR classname, LPCSTR title, DWORD
                             HINSTANCE instance, LPVOID param);
 BOOL WINAPI DestroyWindow(HWND hwnd);
 BOOL WINAPI SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags);
-BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect);
 BOOL WINAPI SetProcessDPIAware(void);
 BOOL WINAPI ShowWindow(HWND hwnd, int cmd);
 BOOL WINAPI UpdateWindow(HWND hwnd);
