@@ -8,16 +8,16 @@ from harness import START_DEADLINE, check, wait_for
 
 TITLE = "Tamsel - Параметры"
 
-Control = namedtuple(
-    "Control", "handle classname visible checked left top right bottom inleft intop hotkey text")
+Control = namedtuple("Control",
+                     "handle classname visible checked left top right bottom hotkey text")
 
 
 def controls(env):
     """The page's controls as the find_control helper sees them."""
     found = []
     for line in env.helper("find_control", harness.MAIN_CLASS).splitlines():
-        fields = line.rstrip("\r").split("\t", 11)
-        if len(fields) == 12:
+        fields = line.rstrip("\r").split("\t", 9)
+        if len(fields) == 10:
             handle, cls, visible, checked, *numbers, hotkey, text = fields
             found.append(Control(int(handle, 16), cls.lower(), visible == "1", checked == "1",
                                  *map(int, numbers), int(hotkey, 16), text))
@@ -25,9 +25,10 @@ def controls(env):
 
 
 def layout(window, page):
-    """The page's outer size, then each control's place in the window's client
-    area and its size; a closed drop-down list is as high as its font needs."""
-    rects = [(c.inleft, c.intop, c.right - c.left, c.bottom - c.top) for c in page]
+    """The page's outer size, then each control's place from the first one's
+    and its size; a closed drop-down list is as high as its font needs."""
+    rects = [(c.left - page[0].left, c.top - page[0].top, c.right - c.left, c.bottom - c.top)
+             for c in page]
     return [(window.right - window.left, window.bottom - window.top)] + [
         r[:3] if c.classname == "combobox" else r for c, r in zip(page, rects)]
 
