@@ -313,13 +313,17 @@ TEST_F(SystemContract, CommonControlsLoadedAtRunTimeRegisterTheHotkeyClass) {
             nullptr);
 }
 
-// A DPI-aware program reads the system DPI from the screen's DC and scales its pixels with MulDiv,
-// which rounds halves away from zero. Windows gives a program that is not DPI-aware 96 and
-// stretches its windows; Wine 8 gives it the system DPI too, so only the aware side is stated here.
-TEST_F(SystemContract, ScreenGivesTheSystemDpiAndMulDivRoundsHalvesAwayFromZero) {
-  SetProcessDPIAware();
+// Until a program declares itself DPI-aware, Windows gives it 96 from the
+// screen's DC and stretches its windows (Wine 8 gives it the system DPI,
+// which in the test environment is 96 as well); then the system DPI. Pixels
+// are scaled with MulDiv, which rounds halves away from zero.
+TEST_F(SystemContract, ScreenGivesTheSystemDpiOnceDpiAwareAndMulDivRoundsHalvesAwayFromZero) {
   HDC screen = GetDC(NULL);
   ASSERT_NE(screen, nullptr);
+  EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), 96);
+  EXPECT_EQ(ReleaseDC(NULL, screen), 1);
+  SetProcessDPIAware();
+  screen = GetDC(NULL);
   EXPECT_GE(GetDeviceCaps(screen, LOGPIXELSY), 96);
   EXPECT_EQ(ReleaseDC(NULL, screen), 1);
   EXPECT_EQ(MulDiv(13, 144, 96), 20);
