@@ -18,6 +18,8 @@ bool HasQuitSwitch();
 // False when the class or the window cannot be created.
 bool CreateMainWindow();
 
+// Pixels laid out at 96 DPI, at `dpi`, rounded as the system rounds.
+int ScaledToDpi(int pixels, int dpi);
 // Gives the main window the settings page's size at this DPI, centred. Only a
 // change of DPI moves it, so a page the user moved stays where it was put.
 void FitMainWindowToDpi(int dpi);

@@ -51,11 +51,13 @@ bool CreateMainWindow() {
   return true;
 }
 
+int ScaledToDpi(int pixels, int dpi) { return MulDiv(pixels, dpi, BaseDpi); }
+
 void FitMainWindowToDpi(int dpi) {
   if (dpi == mainwindowdpi) return;
   mainwindowdpi = dpi;
-  int width = MulDiv(MainWindowWidth, dpi, BaseDpi);
-  int height = MulDiv(MainWindowHeight, dpi, BaseDpi);
+  int width = ScaledToDpi(MainWindowWidth, dpi);
+  int height = ScaledToDpi(MainWindowHeight, dpi);
   POINT at = CentredOnScreen(width, height);
   SetWindowPos(mainwindow, NULL, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -29,7 +29,6 @@ import make_ico  # noqa: E402  (the icons' palette and pixel maps)
 import wine_env  # noqa: E402
 
 SETTINGS_KEY = r"HKCU\Software\Tamsel"
-DESKTOP_KEY = r"HKCU\Control Panel\Desktop"  # LogPixels: the DPI of programs started later
 MAIN_CLASS = "Tamsel"
 TRAY_TITLE = "Wine System Tray"
 ANSI = "cp1251"  # the code page of Wine in the ru_RU.UTF-8 locale
@@ -261,8 +260,7 @@ class Environment:
 
     def set_dpi(self, dpi):
         """The system DPI of the Wine programs started from now on (96 is 100 %)."""
-        code, _ = self.reg("add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi),
-                           "/f")
+        code, _ = self.wine(wine_env.dpi_setting(dpi), encoding=OEM)
         check(code == 0, f"reg add LogPixels={dpi} failed")
 
     def delete_settings(self):

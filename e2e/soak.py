@@ -31,9 +31,9 @@ rounds, tamsel.exe's private bytes may grow at most one heap step and a few
 pages more than the reference's: in the first half Wine's heap may rise once
 to a higher mark, where the order of the texts puts it, while a leak goes on
 growing. From the first round to the last its handles may grow by a few.
-Prints a line a
-round and a short report; exit code 1 on any failure. It stops after 20
-failures (--most-failures): a program that fails that often fails always.
+Prints a line a round and a short report; exit code 1 on any failure. It
+stops after 20 failures (--most-failures): a program that fails that often
+fails always.
 """
 import argparse
 import os

@@ -32,6 +32,13 @@ LOCALE = "ru_RU.UTF-8"  # Wine takes the ANSI code page 1251 from it
 PAGE_FONTS = ["/usr/share/wine/fonts/sserifer.fon", "/usr/share/wine/fonts/sseriffr.fon"]
 
 
+def dpi_setting(dpi):
+    """The reg command that gives Wine programs started later this system DPI
+    (96 is 100 %)."""
+    return ["reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+            "/d", str(dpi), "/f"]
+
+
 def paths(build):
     state_dir = os.path.join(build, "wine")
     return {
@@ -171,8 +178,7 @@ def setup(build, helpers=None, locale=LOCALE):
     # from here, with the log as their output.
     run(["wineboot"], env, log, 120)
     # 100 %, whatever a scenario that was stopped half-way left behind.
-    run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
-         "/d", "96", "/f"], env, log, 60)
+    run(["wine", *dpi_setting(96)], env, log, 60)
     keep_session(helpers or os.path.join(build, "e2e-helpers"), env, log)
     write_state(p["state"], values)
     print(f"wine_env: display {display}, prefix {p['prefix']}, "

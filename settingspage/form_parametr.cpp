@@ -119,8 +119,7 @@ const HotkeySetting hotkeysettings[] = {{&activekeyhotkey, &activekey, &activeke
                                         {&keycphotkey, &keycp, &keycpmods},
                                         {&keycchotkey, &keycc, &keyccmods}};
 
-const int BaseDpi = 96;
-const int PageFontHeight = -11;
+const int PageFontHeight = -11;  // pixels at 96 DPI
 
 const int MaxLayouts = 16;
 const int LayoutBufferSize = 64;
@@ -149,17 +148,16 @@ void RegisterHotkeyClass() {
 // The system DPI, which the page is laid out for, as the program is DPI-aware;
 // one that cannot be read, or one below 96, counts as 96.
 int ScreenDpi() {
+  const int lowest = 96;
   HDC screen = GetDC(NULL);
-  if (!screen) return BaseDpi;
+  if (!screen) return lowest;
   int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(NULL, screen);
-  return dpi > BaseDpi ? dpi : BaseDpi;
+  return dpi > lowest ? dpi : lowest;
 }
 
-int Scaled(int pixels, int dpi) { return MulDiv(pixels, dpi, BaseDpi); }
-
 void CreatePageFont(int dpi) {
-  pagefont = CreateFontA(Scaled(PageFontHeight, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+  pagefont = CreateFontA(ScaledToDpi(PageFontHeight, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                          DEFAULT_PITCH, "MS Sans Serif");
 }
@@ -167,9 +165,9 @@ void CreatePageFont(int dpi) {
 void CreateControls(int dpi) {
   HINSTANCE instance = GetModuleHandleA(NULL);
   for (const ControlLayout &c : controls)
-    *c.handle = CreateWindowExA(0, c.classname, c.text, c.style, Scaled(c.x, dpi), Scaled(c.y, dpi),
-                                Scaled(c.width, dpi), Scaled(c.height, dpi), *c.parent, NULL,
-                                instance, NULL);
+    *c.handle = CreateWindowExA(0, c.classname, c.text, c.style, ScaledToDpi(c.x, dpi),
+                                ScaledToDpi(c.y, dpi), ScaledToDpi(c.width, dpi),
+                                ScaledToDpi(c.height, dpi), *c.parent, NULL, instance, NULL);
 }
 
 void SetPageFont() {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the README's pictures in docs/ from the screenshots of the end-to-end
 # scenarios, which it builds and runs first: the settings page at 100 % and
-# at 150 % display scale, the tray menu and the two tray icons, enlarged four times pixel for pixel. The PNGs carry
-# no metadata, so a picture changes only when what it shows does.
+# at 150 % display scale, the tray menu and the two tray icons, enlarged four
+# times pixel for pixel. The PNGs carry no metadata, so a picture changes only
+# when what it shows does.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
