@@ -155,7 +155,8 @@ TEST_F(SystemContract, AsyncKeyStateFollowsSyntheticEventsAtOnce) {
 }
 
 // A program's own low-level keyboard hook sees each of its synthetic keys
-// before keybd_event returns, marked injected, by the code it was sent with:
+// before keybd_event returns, marked injected, by the code and with the extra
+// information it was sent with:
 // what came before a key in the system's order has been seen by then. A hook
 // that returns non-zero stops the key before the key state changes.
 std::vector<KBDLLHOOKSTRUCT> hooked;
@@ -172,12 +173,14 @@ TEST_F(SystemContract, OwnKeyboardHookSeesEachSyntheticKeyBeforeTheCallReturns) 
   HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, RecordKey, GetModuleHandleA(NULL), 0);
   ASSERT_TRUE(hook);
   const BYTE keys[] = {VK_SHIFT, 0xE8};  // no effect on whatever has the focus
+  const ULONG_PTR extra = 0x546D736C;
   for (BYTE vk : keys) {
     for (DWORD up : {0, KEYEVENTF_KEYUP}) {
       hooked.clear();
-      keybd_event(vk, 0, up, 0);
+      keybd_event(vk, 0, up, extra);
       ASSERT_EQ(hooked.size(), 1u) << int(vk);
       EXPECT_EQ(hooked[0].vkCode, vk);
+      EXPECT_EQ(hooked[0].dwExtraInfo, extra);
       EXPECT_EQ(hooked[0].flags & (LLKHF_INJECTED | LLKHF_UP),
                 static_cast<DWORD>(LLKHF_INJECTED | (up ? LLKHF_UP : 0)));
     }

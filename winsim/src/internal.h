@@ -52,6 +52,9 @@ HotkeyCatch CatchHotkey(UINT modifiers, UINT vk);
 
 // Whether a low-level keyboard hook is still installed (keyboard.cpp).
 bool HooksInstalled();
+// The calls sent to hooks before they were removed, run as the program's
+// thread reads its messages.
+void RunHookCallsOnTheirWay();
 
 // Hooks run when a window is destroyed.
 void HotkeysOnWindowDestroyed(HWND window);

@@ -71,6 +71,10 @@ std::vector<BYTE> userheld;  // keys of the last PressHotkey, as pressed
 int pastes;
 std::vector<std::pair<HHOOK, HOOKPROC>> hooks;  // the newest first, as they are called
 int letgobefore = -1;  // the user lets go before this many more synthetic events
+bool letgoasunhooked;
+std::vector<std::pair<HHOOK, HOOKPROC>> removed;  // with the user's release on its way
+bool remapping;
+ULONG_PTR remapperextra;
 
 UINT ModifiersDown() {
   return (down[VK_MENU] ? MOD_ALT : 0) | (down[VK_CONTROL] ? MOD_CONTROL : 0) |
@@ -122,9 +126,10 @@ bool HooksStop(const KeyEvent &event) {
   const ModifierSides *m = SidesOf(event.vk);
   bool sys = m && m->generic == VK_MENU ? !event.up() : down[VK_MENU];
   WPARAM message = event.up() ? (sys ? WM_SYSKEYUP : WM_KEYUP) : (sys ? WM_SYSKEYDOWN : WM_KEYDOWN);
-  DWORD flags = (event.up() ? LLKHF_UP : 0) | (event.synthetic ? LLKHF_INJECTED : 0) |
+  DWORD flags = (event.up() ? LLKHF_UP : 0) |
+                (event.synthetic || event.remapped ? LLKHF_INJECTED : 0) |
                 (event.flags & KEYEVENTF_EXTENDEDKEY ? LLKHF_EXTENDED : 0);
-  KBDLLHOOKSTRUCT key = {event.vk, event.scan, flags, 0, 0};
+  KBDLLHOOKSTRUCT key = {event.vk, event.scan, flags, 0, event.extra};
   for (const auto &hook : std::vector(hooks))
     if (hook.second(HC_ACTION, message, reinterpret_cast<LPARAM>(&key))) {
       Record("a hook stops " + Describe(event));
@@ -152,9 +157,13 @@ HotkeyCatch Route(const KeyEvent &event) {
 KeyEvent UserEvent(BYTE vk, bool up) {
   const ModifierSides *m = SidesOf(vk);
   bool extended = m && vk == m->right && m->generic != VK_SHIFT;
-  return {vk, ScanCode(vk),
+  bool remapped = m && remapping;
+  return {vk,
+          ScanCode(vk),
           static_cast<DWORD>((up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0)),
-          false};
+          false,
+          remapped ? remapperextra : 0,
+          remapped};
 }
 
 void UserKey(BYTE vk, bool up) {
@@ -183,6 +192,19 @@ void ResetKeyboard() {
   selfcaught = 0;
   hooks.clear();
   letgobefore = -1;
+  letgoasunhooked = false;
+  removed.clear();
+  remapping = false;
+}
+
+// The release reaches the removed hooks alone: the others had it already.
+void RunHookCallsOnTheirWay() {
+  if (removed.empty()) return;
+  std::vector installed = std::move(hooks);
+  hooks = std::move(removed);
+  ReleaseUserKeys();
+  hooks = std::move(installed);
+  removed.clear();
 }
 
 bool HooksInstalled() { return !hooks.empty(); }
@@ -227,7 +249,7 @@ int WINAPI GetKeyboardLayoutList(int count, HKL *list) {
 void WINAPI keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
   Record("keybd_event(" + Hex(vk) + ", " + Hex(scan) + ", " + Hex(flags) + ", " + Hex(extra) + ")");
   if (letgobefore >= 0 && letgobefore-- == 0) ReleaseUserKeys();
-  KeyEvent event{vk, scan, flags, true};
+  KeyEvent event{vk, scan, flags, true, extra};
   synthetic.push_back(event);
   Route(event);
 }
@@ -257,6 +279,8 @@ BOOL WINAPI UnhookWindowsHookEx(HHOOK hook) {
     Violation("UnhookWindowsHookEx of a hook not installed");
     return FALSE;
   }
+  if (letgoasunhooked) removed.push_back(*found);
+  letgoasunhooked = false;
   hooks.erase(found);
   return TRUE;
 }
@@ -320,6 +344,8 @@ void ReleaseUserKeys() {
 }
 
 void LetGoBeforeSyntheticKey(int count) { letgobefore = count; }
+void LetGoAsTheHookIsRemoved() { letgoasunhooked = true; }
+void RemapUserModifiers(ULONG_PTR extra) { remapping = true, remapperextra = extra; }
 
 std::vector<KeyEvent> SyntheticKeys() { return synthetic; }
 std::vector<KeyEvent> DeliveredKeys() { return delivered; }

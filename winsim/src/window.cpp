@@ -366,6 +366,7 @@ void WINAPI PostQuitMessage(int exitcode) {
 }
 
 BOOL WINAPI GetMessageA(LPMSG msg, HWND, UINT, UINT) {
+  RunHookCallsOnTheirWay();
   while (queue.empty() && !quitposted) {
     if (script.empty()) {
       Violation("GetMessageA would wait for ever: nothing is queued and the script has ended");

@@ -26,10 +26,14 @@
 // (SetWindowsHookExA with WH_KEYBOARD_LL) is called, within the call that
 // sends the key: keybd_event for the program's keys, PressHotkey and the
 // release for the user's. A hook sees the code a key was sent with, the
-// user's Ctrl, Alt and Shift by their side (VK_LSHIFT ... VK_RMENU), and the
-// extended flag as LLKHF_EXTENDED; a synthetic key shows LLKHF_INJECTED. A
-// hook that returns non-zero stops the event: the key state stays, and no
-// hotkey and no application sees it.
+// user's Ctrl, Alt and Shift by their side (VK_LSHIFT ... VK_RMENU), the
+// extended flag as LLKHF_EXTENDED, and the extra information it was sent
+// with; a synthetic key, and one a key remapper injected, shows
+// LLKHF_INJECTED. A hook that returns non-zero stops the event: the key state
+// stays, and no hotkey and no application sees it. A hook procedure may be
+// called after UnhookWindowsHookEx returns, as Microsoft documents: a call
+// that the system sent before the hook was removed runs when its thread next
+// reads its messages (GetMessageA).
 //
 // Each of Ctrl, Alt and Shift is two keys, left and right, and its generic
 // code (VK_CONTROL ...) is down while either is. A side's own code moves that
@@ -53,8 +57,10 @@ namespace winsim {
 struct KeyEvent {
   BYTE vk;
   BYTE scan;
-  DWORD flags;     // KEYEVENTF_* as given
-  bool synthetic;  // from keybd_event (else the user's own keys)
+  DWORD flags;            // KEYEVENTF_* as given
+  bool synthetic;         // from keybd_event (else the user's own keys)
+  ULONG_PTR extra = 0;    // the extra information it was sent with
+  bool remapped = false;  // the user's, injected by a key remapper
   bool up() const { return (flags & KEYEVENTF_KEYUP) != 0; }
 };
 
@@ -74,6 +80,12 @@ void ReleaseUserKeys();
 // The user lets go of them while the program types: just before its
 // synthetic key event number `count` from now (0: the next one).
 void LetGoBeforeSyntheticKey(int count);
+// Or just as the program removes its keyboard hook, which the system has
+// already sent the release to.
+void LetGoAsTheHookIsRemoved();
+// The user's Ctrl, Alt and Shift come through a key remapper, which injects
+// them from its own hook with this extra information.
+void RemapUserModifiers(ULONG_PTR extra);
 
 // "Insert up", "Ctrl down", "V down", "0x41 up": a key event as tests name it.
 std::string KeyName(BYTE vk);
