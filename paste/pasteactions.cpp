@@ -143,7 +143,7 @@ void PasteOnUserKeys() {
 void SendKey(BYTE vk, bool up) {
   bool right = vk == VK_RSHIFT || vk == VK_RCONTROL || vk == VK_RMENU;
   keybd_event(vk, static_cast<BYTE>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)),
-              (up ? KEYEVENTF_KEYUP : 0) | (right ? KEYEVENTF_EXTENDEDKEY : 0), 0);
+              (up ? KEYEVENTF_KEYUP : 0) | (right ? KEYEVENTF_EXTENDEDKEY : 0), OwnKeySignature);
 }
 
 void PressPasteKey() {

@@ -8,6 +8,11 @@
 // hotkeys are active.
 void HandlePasteHotkey(WPARAM id);
 
+// The extra information of every key the program sends, which tells its own
+// keys from the user's, typed or injected by a key remapper ("Tmsl"; no
+// remapper we know of signs its keys so).
+const ULONG_PTR OwnKeySignature = 0x546D736C;
+
 // One synthetic key event, a press or a release.
 void SendKey(BYTE vk, bool up);
 

@@ -31,13 +31,15 @@ Side *FindSide(const KBDLLHOOKSTRUCT *key) {
 
 // The user's release of a modifier is held back until the keystrokes end:
 // a Ctrl let go of between the program's Ctrl and its V would turn the paste
-// into a typed "v".
+// into a typed "v". Every key without the program's signature is the user's,
+// a remapper's injected one too. A call still on its way when the watch
+// ended passes: held back then, a release would never be let go of.
 LRESULT CALLBACK WatchKey(int code, WPARAM wparam, LPARAM lparam) {
-  if (code == HC_ACTION) {
+  if (code == HC_ACTION && watch) {
     const KBDLLHOOKSTRUCT *key = reinterpret_cast<const KBDLLHOOKSTRUCT *>(lparam);
     Side *side = FindSide(key);
     bool up = (key->flags & LLKHF_UP) != 0;
-    if (side && !(key->flags & LLKHF_INJECTED)) {
+    if (side && key->dwExtraInfo != OwnKeySignature) {
       side->userletgo = up;
       if (up) return 1;
     }

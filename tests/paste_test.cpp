@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "paste/activation.h"
+#include "paste/pasteactions.h"
 #include "program_test.h"
 #include "settings/settings.h"
 #include "winsim_clipboard.h"
@@ -55,8 +56,10 @@ bool ProgramHolds(int id, UINT modifiers, UINT vk) {
   return false;
 }
 
+// The program signs each of its keys, so that they can be told from the user's.
 std::string Key(BYTE vk, BYTE scan, bool up) {
-  return "keybd_event(" + Hex(vk) + ", " + Hex(scan) + ", " + (up ? "0x2" : "0x0") + ", 0x0)";
+  return "keybd_event(" + Hex(vk) + ", " + Hex(scan) + ", " + (up ? "0x2" : "0x0") + ", " +
+         Hex(OwnKeySignature) + ")";
 }
 const std::string CtrlDown = Key(VK_CONTROL, 0x1D, false);
 const std::string LeftCtrlDown = Key(VK_LCONTROL, 0x1D, false);
@@ -365,12 +368,24 @@ const PasteCase kEveryPaste[] = {
     {"UserAltShiftX", ModeUserPaste, 0x0558, MOD_ALT | MOD_SHIFT, 'X'},
 };
 
-using Held = std::tuple<PasteCase, winsim::Sides>;
+// The hand that holds Ctrl, Alt and Shift: the left, the right or both, or
+// the left through a key remapper that injects them, as one that turns
+// CapsLock into Ctrl does.
+struct Hand {
+  const char *name;
+  winsim::Sides sides;
+  bool remapped;
+};
+const Hand kHands[] = {{"Left", winsim::Sides::Left, false},
+                       {"Right", winsim::Sides::Right, false},
+                       {"Both", winsim::Sides::Both, false},
+                       {"Remapped", winsim::Sides::Left, true}};
+const ULONG_PTR kRemapperSignature = 0x12345678;
+
+using Held = std::tuple<PasteCase, Hand>;
 
 std::string HeldName(const ::testing::TestParamInfo<Held> &info) {
-  const char *sides[] = {"Left", "Right", "Both"};
-  return std::string(std::get<0>(info.param).name) +
-         sides[static_cast<int>(std::get<1>(info.param))];
+  return std::string(std::get<0>(info.param).name) + std::get<1>(info.param).name;
 }
 
 class EveryPasteTest : public PasteTest, public ::testing::WithParamInterface<Held> {
@@ -380,16 +395,18 @@ class EveryPasteTest : public PasteTest, public ::testing::WithParamInterface<He
     Prepare();
   }
   static const PasteCase &Hotkey() { return std::get<0>(GetParam()); }
-  static winsim::Sides Sides() { return std::get<1>(GetParam()); }
+  static winsim::Sides Sides() { return std::get<1>(GetParam()).sides; }
   static void Prepare() {
     Setting("hookkey", Hotkey().mode);
     if (Hotkey().keycp) Setting("keycp", Hotkey().keycp);
+    if (std::get<1>(GetParam()).remapped) winsim::RemapUserModifiers(kRemapperSignature);
     CopyFormattedText();
   }
   static bool PressIt() { return winsim::PressHotkey(Hotkey().modifiers, Hotkey().vk, Sides()); }
   static void ExpectNothingDown() {
     for (BYTE vk : kKeysOfEveryHotkey) EXPECT_FALSE(winsim::KeyDown(vk)) << winsim::KeyName(vk);
   }
+  static void ExpectOnePaste() { EXPECT_EQ(winsim::PastesSeen(), 1); }
 };
 
 // The application sees one plain Ctrl+V whichever side the user holds: V goes
@@ -415,8 +432,7 @@ TEST_P(EveryPasteTest, HeldOnEitherSideThePasteIsOnePlainCtrlV) {
         ExpectNothingDown();
       },
       Sides());
-  EXPECT_EQ(winsim::PastesSeen(), 1);
-  EXPECT_EQ(Count(Synthetic(), "V down"), 1);
+  ExpectOnePaste();
   EXPECT_EQ(Count(winsim::Timeline(), "dispatch WM_HOTKEY"), 1);
   EXPECT_THAT(winsim::Violations(), ::testing::IsEmpty());
   // Wine takes the side of a modifier from the extended flag alone.
@@ -436,27 +452,32 @@ TEST_P(EveryPasteTest, KeysTheUserLetGoStayUp) {
   });
   WhileRunning([] { ExpectNothingDown(); });
   Run();
-  EXPECT_EQ(winsim::PastesSeen(), 1);
+  ExpectOnePaste();
 }
 
 // The user may let go at any moment while the program types, even between
-// its reading the keys held and its pressing them again: nothing may stay
-// down that nobody holds.
+// its reading the keys held and its pressing them again, or just as its
+// keyboard hook is removed: nothing may stay down that nobody holds.
 TEST_P(EveryPasteTest, KeysTheUserLetsGoWhileTheProgramTypesStayUp) {
   PressAndQuit(
       Hotkey().modifiers, Hotkey().vk, [] { winsim::ReleaseUserKeys(); }, Sides());
   int keystrokes = static_cast<int>(winsim::SyntheticKeys().size());
-  for (int moment = 0; moment < keystrokes; ++moment) {
-    SCOPED_TRACE("the user lets go before synthetic key " + std::to_string(moment));
+  for (int moment = 0; moment <= keystrokes; ++moment) {
+    SCOPED_TRACE(moment < keystrokes
+                     ? "the user lets go before synthetic key " + std::to_string(moment)
+                     : "the user lets go as the hook is removed");
     winsim::Reset();
     Prepare();
     winsim::Script([=] {
       EXPECT_TRUE(PressIt());
-      winsim::LetGoBeforeSyntheticKey(moment);
+      if (moment < keystrokes)
+        winsim::LetGoBeforeSyntheticKey(moment);
+      else
+        winsim::LetGoAsTheHookIsRemoved();
     });
     WhileRunning([] { ExpectNothingDown(); });
     Run();
-    EXPECT_EQ(winsim::PastesSeen(), 1);
+    ExpectOnePaste();
     EXPECT_THAT(winsim::Violations(), ::testing::IsEmpty());
   }
 }
@@ -481,9 +502,7 @@ TEST_P(EveryPasteTest, AltIsNeverPressedAndReleasedAlone) {
 
 INSTANTIATE_TEST_SUITE_P(Hotkeys, EveryPasteTest,
                          ::testing::Combine(::testing::ValuesIn(kEveryPaste),
-                                            ::testing::Values(winsim::Sides::Left,
-                                                              winsim::Sides::Right,
-                                                              winsim::Sides::Both)),
+                                            ::testing::ValuesIn(kHands)),
                          HeldName);
 
 // --- mode 6: the clean hotkey -----------------------------------------------------------
