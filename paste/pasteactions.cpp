@@ -66,15 +66,34 @@ void PressHeld(Held held) {
 }
 
 // Windows opens the focused window's menu bar when Alt goes down and up with
-// no other key pressed between; a meaningless key keeps it closed.
-void MaskAlt() {
+// no other key pressed between, and switches the input language when Left
+// Alt+Shift or Ctrl+Shift are down and one goes up with no other key pressed
+// since: a meaningless key between keeps either from happening. Injected keys
+// count as typed ones, so the program's releases and the user's own later
+// ones must find a key pressed since the last modifier went down.
+void TapMaskKey() {
   Press(MaskKey);
   Release(MaskKey);
 }
 
-void PressAgain(BYTE modifier, Held held) {
+// The hotkey's modifiers let go of without a key between would complete one.
+bool MayCompleteShortcut(UINT mods) {
+  return (mods & MOD_ALT) || ((mods & MOD_SHIFT) && (mods & MOD_CONTROL));
+}
+
+// The user's Alt went up before the program's first key could follow it: the
+// window saw Alt alone and may be in its menu bar, which would eat the Ctrl+V.
+// Nothing injected now stops that menu from opening, but an Alt press ends it,
+// and masked it opens none where none is open.
+void CloseMenuOfLoneAlt() {
+  Press(VK_MENU);
+  TapMaskKey();
+  Release(VK_MENU);
+}
+
+void PressAgain(Held held, bool masked) {
   PressHeld(held);
-  if (modifier == VK_MENU && Any(held)) MaskAlt();
+  if (masked && Any(held)) TapMaskKey();
 }
 
 // The program's own Ctrl when the user holds none, else the user's again.
@@ -104,35 +123,38 @@ void PasteOnCtrlV() {
 // Shift+Insert, Alt+V, Alt+Insert: the hotkey's own keys are let go so that
 // the application sees a plain Ctrl+V, and the modifier goes down again after.
 void PasteOnFixedKeys(BYTE mainkey, BYTE modifier, bool convert) {
+  bool alt = modifier == VK_MENU;
   // The hotkey took the key pressed with the user's Alt: masked at once, as
   // the user may let go of Alt while the clipboard is converted.
-  if (modifier == VK_MENU) MaskAlt();
+  if (alt) TapMaskKey();
   if (convert) ConvertClipboard();
   WatchUserKeys();
   Release(mainkey);
   Held held = UserHolds(modifier);
+  if (alt && !Any(held)) CloseMenuOfLoneAlt();
   ReleaseHeld(held);
   PasteWithCtrl(Held());
   Release(VK_CONTROL);
-  PressAgain(modifier, held);
+  PressAgain(held, alt);
   EndWatchingUserKeys();
 }
 
 // The user's own combination: Ctrl stays down when it is part of it.
 void PasteOnUserKeys() {
-  if (keycpmods & MOD_ALT) MaskAlt();
+  if (MayCompleteShortcut(keycpmods)) TapMaskKey();
   ConvertClipboard();
   WatchUserKeys();
   Release(LOBYTE(keycp));
   Held alt = (keycpmods & MOD_ALT) ? UserHolds(VK_MENU) : Held();
   Held ctrl = (keycpmods & MOD_CONTROL) ? UserHolds(VK_CONTROL) : Held();
   Held shift = (keycpmods & MOD_SHIFT) ? UserHolds(VK_SHIFT) : Held();
+  if ((keycpmods & MOD_ALT) && !Any(alt)) CloseMenuOfLoneAlt();
   ReleaseHeld(alt);
   ReleaseHeld(shift);
   PasteWithCtrl(ctrl);
-  PressAgain(VK_MENU, alt);
+  PressAgain(alt, true);
   if (!Any(ctrl)) Release(VK_CONTROL);
-  PressAgain(VK_SHIFT, shift);
+  PressAgain(shift, (keycpmods & (MOD_ALT | MOD_CONTROL)) != 0);
   EndWatchingUserKeys();
 }
 }  // namespace
