@@ -39,28 +39,21 @@ def keys_left_down(watch):
     return [hex(vk) for vk in left_down(events(watch))]
 
 
-def quick_paste_into(env, notepad, number):
-    """One Alt+Insert as quick as xdotool types it; the paste must arrive."""
-    code, _ = env.x("xdotool", "key", "--delay", "0", "alt+Insert")
-    check(code == 0, "xdotool could not press Alt+Insert")
-    try:
-        wait_for(lambda: notepad.length() == number * len(PASTED), START_DEADLINE,
-                 f"quick paste {number} to arrive in Notepad")
-    except ScenarioFailure as failure:
-        state = notepad.state()
-        if state and state[3]:
-            env.x("xdotool", "key", "Escape")
-            raise ScenarioFailure(f"{failure}: its menu bar opened instead") from None
-        raise
-
-
 def quick_pastes_under_load(env):
     process, notepad = start_notepad(env)
     busy = [subprocess.Popen(["yes"], stdout=subprocess.DEVNULL) for _ in range(BUSY_PROCESSES)]
     try:
         notepad.focus()
         for number in range(1, QUICK_PASTES + 1):
-            quick_paste_into(env, notepad, number)
+            code, _ = env.x("xdotool", "key", "--delay", "0", "alt+Insert")
+            check(code == 0, "xdotool could not press Alt+Insert")
+            try:
+                wait_for(lambda: notepad.length() == number * len(PASTED), START_DEADLINE,
+                         f"quick paste {number} to arrive in Notepad")
+            except ScenarioFailure as failure:
+                menu = (notepad.state() or (0, 0, 0, 0))[3]
+                env.x("xdotool", "key", "Escape")
+                raise ScenarioFailure(f"{failure}{': its menu bar opened instead' if menu else ''}")
     finally:
         for program in busy:
             os.kill(program.pid, 9)

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "internal.h"
@@ -73,8 +74,7 @@ std::vector<std::pair<HHOOK, HOOKPROC>> hooks;  // the newest first, as they are
 int letgobefore = -1;  // the user lets go before this many more synthetic events
 bool letgoasunhooked;
 std::vector<std::pair<HHOOK, HOOKPROC>> removed;  // with the user's release on its way
-bool remapping;
-ULONG_PTR remapperextra;
+std::optional<ULONG_PTR> remapper;                // its extra information
 
 UINT ModifiersDown() {
   return (down[VK_MENU] ? MOD_ALT : 0) | (down[VK_CONTROL] ? MOD_CONTROL : 0) |
@@ -157,13 +157,12 @@ HotkeyCatch Route(const KeyEvent &event) {
 KeyEvent UserEvent(BYTE vk, bool up) {
   const ModifierSides *m = SidesOf(vk);
   bool extended = m && vk == m->right && m->generic != VK_SHIFT;
-  bool remapped = m && remapping;
-  return {vk,
-          ScanCode(vk),
-          static_cast<DWORD>((up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0)),
-          false,
-          remapped ? remapperextra : 0,
-          remapped};
+  KeyEvent event{
+      vk, ScanCode(vk),
+      static_cast<DWORD>((up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0)),
+      false};
+  if (m && remapper) event.extra = *remapper, event.remapped = true;
+  return event;
 }
 
 void UserKey(BYTE vk, bool up) {
@@ -194,16 +193,15 @@ void ResetKeyboard() {
   letgobefore = -1;
   letgoasunhooked = false;
   removed.clear();
-  remapping = false;
+  remapper.reset();
 }
 
 // The release reaches the removed hooks alone: the others had it already.
 void RunHookCallsOnTheirWay() {
   if (removed.empty()) return;
-  std::vector installed = std::move(hooks);
-  hooks = std::move(removed);
+  std::swap(hooks, removed);
   ReleaseUserKeys();
-  hooks = std::move(installed);
+  std::swap(hooks, removed);
   removed.clear();
 }
 
@@ -345,7 +343,7 @@ void ReleaseUserKeys() {
 
 void LetGoBeforeSyntheticKey(int count) { letgobefore = count; }
 void LetGoAsTheHookIsRemoved() { letgoasunhooked = true; }
-void RemapUserModifiers(ULONG_PTR extra) { remapping = true, remapperextra = extra; }
+void RemapUserModifiers(ULONG_PTR extra) { remapper = extra; }
 
 std::vector<KeyEvent> SyntheticKeys() { return synthetic; }
 std::vector<KeyEvent> DeliveredKeys() { return delivered; }
