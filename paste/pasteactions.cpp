@@ -91,6 +91,8 @@ void CloseMenuOfLoneAlt() {
   Release(VK_MENU);
 }
 
+// The keys the user still holds go down again; masked where letting go of
+// them later could complete one of the system's shortcuts.
 void PressAgain(Held held, bool masked) {
   PressHeld(held);
   if (masked && Any(held)) TapMaskKey();
